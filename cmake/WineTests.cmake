@@ -1,0 +1,21 @@
+# Windows test programs run under wine64 in one throwaway prefix per build tree, made by a ctest
+# fixture before the first of them and removed after the last.
+set(WINE_TEST_PREFIX ${CMAKE_BINARY_DIR}/wineprefix)
+set(WINE_RUN ${CMAKE_SOURCE_DIR}/tests/wine/run.sh ${WINE_TEST_PREFIX})
+
+function(setup_wine_fixture)
+  add_test(NAME wine_prefix_setup
+           COMMAND ${CMAKE_SOURCE_DIR}/tests/wine/prefix.sh setup ${WINE_TEST_PREFIX})
+  set_tests_properties(wine_prefix_setup PROPERTIES FIXTURES_SETUP wine_prefix TIMEOUT 300)
+  add_test(NAME wine_prefix_cleanup
+           COMMAND ${CMAKE_SOURCE_DIR}/tests/wine/prefix.sh cleanup ${WINE_TEST_PREFIX})
+  set_tests_properties(wine_prefix_cleanup PROPERTIES FIXTURES_CLEANUP wine_prefix)
+endfunction()
+
+# add_wine_test(NAME <name> COMMAND <target-or-exe> [args...])
+function(add_wine_test)
+  cmake_parse_arguments(ARG "" "NAME" "COMMAND" ${ARGN})
+  add_test(NAME ${ARG_NAME} COMMAND ${ARG_COMMAND})
+  set_tests_properties(${ARG_NAME} PROPERTIES
+    FIXTURES_REQUIRED wine_prefix RESOURCE_LOCK wine_prefix TIMEOUT 300)
+endfunction()

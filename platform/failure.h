@@ -1,0 +1,43 @@
+// The one exception type of the system: a failure that has no result code of its own.
+#pragma once
+
+#include <cstdint>
+#include <exception>
+#include <string>
+#include <string_view>
+
+namespace platform {
+
+// Numbers of the failures that Windows does not name. Bit 29 marks an application-defined code,
+// so these never collide with a Win32 error code.
+inline constexpr std::uint32_t kTextCannotBeCut = 0x20000001;
+inline constexpr std::uint32_t kNotANumber = 0x20000002;
+inline constexpr std::uint32_t kInternalFailure = 0x20000003;
+
+// Carries the number and the description that an error trap or the failure report shows: a Win32
+// error code with the system's text for it, or one of the numbers above with the program's own.
+class Failure : public std::exception {
+ public:
+  Failure(std::uint32_t number, std::wstring description)
+      : number_(number), description_(std::move(description)) {}
+
+  std::uint32_t number() const noexcept { return number_; }
+  const std::wstring& description() const noexcept { return description_; }
+  const char* what() const noexcept override { return "platform::Failure"; }
+
+ private:
+  std::uint32_t number_;
+  std::wstring description_;
+};
+
+// A value that was expected to hold a NUL (the end of a text) holds none.
+Failure TextCannotBeCut();
+// A text that was to be read as a number is not one.
+Failure NotANumber(std::wstring_view text);
+// The failure that the error code of the last failed system call stands for (GetLastError on
+// Windows, errno mapped to its Win32 code on the host double).
+Failure LastSystemFailure();
+// The failure that a given Win32 error code stands for, with the system's description of it.
+Failure SystemFailure(std::uint32_t win32Error);
+
+}  // namespace platform

@@ -1,0 +1,76 @@
+// Folders, file copies and ANSI sequential text files.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "platform/line_reader.h"
+
+namespace platform {
+
+// What a listing yields besides plain files. Hidden and system files are never listed.
+enum class ListingAttributes : unsigned {
+  kPlainFiles = 0,    // files that are neither hidden, nor system, nor folders
+  kWithFolders = 16,  // also folders: used to test whether a name exists
+};
+
+// The names (not paths) that match a pattern such as "C:\dir\*.*" or "C:\dir\name", one at a
+// time. A pattern whose folder does not exist simply yields nothing.
+class DirectoryListing {
+ public:
+  DirectoryListing(std::wstring_view pattern, ListingAttributes attributes);
+  ~DirectoryListing();
+  DirectoryListing(const DirectoryListing&) = delete;
+  DirectoryListing& operator=(const DirectoryListing&) = delete;
+
+  // The next name, or the empty text when no name is left.
+  std::wstring Next();
+
+ private:
+  struct State;
+  std::unique_ptr<State> state_;
+};
+
+// Creates one folder; its parent must exist and the name must be free.
+void MakeFolder(std::wstring_view path);
+
+// Copies a file onto another, overwriting it.
+void CopyFileOverwriting(std::wstring_view source, std::wstring_view destination);
+
+// A text file opened for line input. Lines come back as the file's own ANSI bytes, so that a
+// line that is written back unchanged keeps its bytes exactly.
+class TextFileReader {
+ public:
+  explicit TextFileReader(std::wstring_view path);  // fails if the file is missing
+  ~TextFileReader();
+  TextFileReader(const TextFileReader&) = delete;
+  TextFileReader& operator=(const TextFileReader&) = delete;
+
+  bool AtEnd();
+  // Reads the next line without its line end; false at the end of the file.
+  bool ReadLine(std::string& line);
+
+ private:
+  struct State;
+  std::unique_ptr<State> state_;
+};
+
+// A text file opened for output: created, or emptied if it exists. Every line is written with
+// CR LF. Close reports a failed final write; the destructor flushes what it can.
+class TextFileWriter {
+ public:
+  explicit TextFileWriter(std::wstring_view path);
+  ~TextFileWriter();
+  TextFileWriter(const TextFileWriter&) = delete;
+  TextFileWriter& operator=(const TextFileWriter&) = delete;
+
+  void WriteLine(std::string_view ansiLine);
+  void Close();
+
+ private:
+  struct State;
+  std::unique_ptr<State> state_;
+};
+
+}  // namespace platform

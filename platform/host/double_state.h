@@ -1,0 +1,50 @@
+// The double's one piece of global state, shared by its parts. The platform layer is the only
+// place in the system that keeps global state; on Windows the same state lives in the OS.
+#pragma once
+
+#include <cstdint>
+#include <deque>
+#include <map>
+#include <set>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "platform/host/host_double.h"
+
+namespace host_double::detail {
+
+struct RegistryKeyData {
+  // Value names compare without regard to case, as in Windows; the key is the lower-case name.
+  std::map<std::string, StoredValue> values;
+};
+
+struct State {
+  std::deque<int> answers;
+  std::vector<ShownMessage> shown;
+  std::vector<bool> busy;
+
+  bool previousInstance = false;
+  std::wstring setupFolder;
+
+  std::set<std::string> hidden;  // host paths
+  std::set<std::string> system;
+
+  // Keys by their full lower-case path, "hklm\software\...".
+  std::map<std::string, RegistryKeyData> keys;
+  std::map<platform::registry::Key, std::string> handles;
+  platform::registry::Key nextHandle = 0x1000;
+  std::deque<std::pair<RegistryCall, long>> registryFaults;
+  std::vector<std::string> openedSubKeys;
+  int registryWrites = 0;
+
+  std::deque<bool> odbcResults;
+  std::vector<OdbcCall> odbcCalls;
+};
+
+State& TheState();
+
+// The host path that a Windows-style path of the tests stands for: "\" reads as "/".
+std::string HostPath(std::wstring_view path);
+
+}  // namespace host_double::detail

@@ -1,0 +1,79 @@
+// Control over the host double of the platform layer, for the tests on Linux. The double keeps
+// the files real (POSIX files below a test's folder; "\" in a path reads as "/"), and stands in
+// for everything else: an in-memory registry that answers with Win32 result codes, scripted
+// message-box answers with a record of every box, recorded ODBC calls.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/registry.h"
+
+namespace host_double {
+
+// Forgets every script, record, registry key and file attribute.
+void Reset();
+
+// --- Message boxes and the pointer -------------------------------------------------------------
+struct ShownMessage {
+  std::wstring prompt;
+  int code = 0;
+  std::optional<std::wstring> caption;
+};
+// Answers for the coming boxes, in order. A box with only OK needs no answer; a Yes/No box
+// without one is a fault of the test and throws std::logic_error.
+void ScriptAnswers(std::vector<int> answers);
+const std::vector<ShownMessage>& ShownMessages();
+const std::vector<bool>& BusyPointerChanges();
+
+// --- The running program -----------------------------------------------------------------------
+void SetPreviousInstance(bool running);
+void SetSetupFolder(std::wstring folder);
+// What EndProgram throws on the host, so that a test sees the end instead of losing its process.
+struct ProgramEnded {
+  int exitCode;
+};
+
+// --- Files -------------------------------------------------------------------------------------
+// Windows keeps these attributes on the file; the double keeps them beside it, by path.
+void SetHidden(const std::wstring& path);
+void SetSystem(const std::wstring& path);
+
+// --- Registry ----------------------------------------------------------------------------------
+struct StoredValue {
+  std::uint32_t type = 0;
+  std::string bytes;  // as RegQueryValueExA hands them out: ANSI, with whatever NUL was stored
+};
+enum class RegistryCall { kOpen, kQuery, kClose, kCreate, kSet };
+
+void PutKey(platform::registry::Key root, const std::string& subKey);
+void PutValue(platform::registry::Key root, const std::string& subKey, const std::string& name,
+              std::uint32_t type, std::string bytes);
+// A text value as the A functions store it: ANSI bytes and their terminating NUL.
+void PutString(platform::registry::Key root, const std::string& subKey, const std::string& name,
+               const std::string& ansi, std::uint32_t type = platform::registry::kTypeString);
+bool KeyExists(platform::registry::Key root, const std::string& subKey);
+std::optional<StoredValue> GetValue(platform::registry::Key root, const std::string& subKey,
+                                    const std::string& name);
+// The next call of that kind answers the code and does nothing else.
+void FailNext(RegistryCall call, long code);
+// Handles opened or created and not yet closed.
+int OpenKeyCount();
+// Every sub-key path handed to an open, in order.
+const std::vector<std::string>& OpenedSubKeys();
+// How many calls have written to the registry (creates and sets).
+int RegistryWriteCount();
+
+// --- ODBC --------------------------------------------------------------------------------------
+struct OdbcCall {
+  std::uint16_t request = 0;
+  std::string driver;
+  std::string attributes;  // every byte handed over, the string's own terminating NUL included
+};
+// Results for the coming calls, in order; without a script a call succeeds.
+void ScriptOdbcResults(std::vector<bool> results);
+const std::vector<OdbcCall>& OdbcCalls();
+
+}  // namespace host_double

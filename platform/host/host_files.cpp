@@ -1,0 +1,315 @@
+// Files of the double are real POSIX files; only the hidden and system attributes, which POSIX
+// has not got, are kept beside them in the double's state.
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cwctype>
+#include <utility>
+#include <vector>
+
+#include "platform/failure.h"
+#include "platform/files.h"
+#include "platform/host/double_state.h"
+
+namespace platform {
+namespace {
+
+using host_double::detail::HostPath;
+using host_double::detail::TheState;
+
+constexpr std::uint32_t kPathNotFound = 3;
+
+class FileDescriptor {
+ public:
+  explicit FileDescriptor(int fd) : fd_(fd) {}
+  FileDescriptor(FileDescriptor&& other) noexcept : fd_(other.Release()) {}
+  ~FileDescriptor() { Reset(); }
+  FileDescriptor(const FileDescriptor&) = delete;
+  FileDescriptor& operator=(const FileDescriptor&) = delete;
+  int get() const { return fd_; }
+  int Release() { return std::exchange(fd_, -1); }
+  void Reset() {
+    if (fd_ >= 0) {
+      ::close(fd_);
+      fd_ = -1;
+    }
+  }
+
+ private:
+  int fd_;
+};
+
+bool IsFolder(const std::string& hostPath) {
+  struct stat info {};
+  return ::stat(hostPath.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+std::string ParentOf(const std::string& hostPath) {
+  const auto slash = hostPath.find_last_of('/');
+  return slash == std::string::npos ? std::string(".") : hostPath.substr(0, slash);
+}
+
+// Windows tells a missing file (2) from a missing folder on the way to it (3).
+[[noreturn]] void ThrowFileFailure(const std::string& hostPath) {
+  const int error = errno;
+  if ((error == ENOENT && !IsFolder(ParentOf(hostPath))) || error == ENOTDIR) {
+    throw SystemFailure(kPathNotFound);
+  }
+  errno = error;
+  throw LastSystemFailure();
+}
+
+FileDescriptor OpenOrThrow(const std::string& hostPath, int flags) {
+  const int fd = ::open(hostPath.c_str(), flags | O_CLOEXEC, 0666);
+  if (fd < 0) {
+    ThrowFileFailure(hostPath);
+  }
+  // Opening a folder as a file succeeds on POSIX for reading; Windows refuses it.
+  if (IsFolder(hostPath)) {
+    ::close(fd);
+    throw SystemFailure(5);
+  }
+  return FileDescriptor(fd);
+}
+
+void WriteAll(int fd, const char* data, std::size_t size) {
+  while (size > 0) {
+    const ssize_t written = ::write(fd, data, size);
+    if (written < 0) {
+      if (errno == EINTR) {
+        continue;
+      }
+      throw LastSystemFailure();
+    }
+    data += written;
+    size -= static_cast<std::size_t>(written);
+  }
+}
+
+std::wstring FoldCase(std::wstring_view text) {
+  std::wstring folded(text);
+  std::transform(folded.begin(), folded.end(), folded.begin(),
+                 [](wchar_t c) { return static_cast<wchar_t>(std::towlower(static_cast<wint_t>(c))); });
+  return folded;
+}
+
+// Wildcards as Windows reads them: "*" and "?", no regard to case, "*.*" for every name.
+bool Matches(std::wstring_view pattern, std::wstring_view name) {
+  if (pattern == L"*.*") {
+    return true;
+  }
+  const std::wstring p = FoldCase(pattern);
+  const std::wstring n = FoldCase(name);
+  std::size_t pi = 0, ni = 0, star = std::wstring::npos, mark = 0;
+  while (ni < n.size()) {
+    if (pi < p.size() && (p[pi] == L'?' || p[pi] == n[ni])) {
+      ++pi;
+      ++ni;
+    } else if (pi < p.size() && p[pi] == L'*') {
+      star = pi++;
+      mark = ni;
+    } else if (star != std::wstring::npos) {
+      pi = star + 1;
+      ni = ++mark;
+    } else {
+      return false;
+    }
+  }
+  while (pi < p.size() && p[pi] == L'*') {
+    ++pi;
+  }
+  return pi == p.size();
+}
+
+std::wstring WideFromUtf8(const std::string& utf8) {
+  std::wstring wide;
+  for (std::size_t i = 0; i < utf8.size();) {
+    const auto c = static_cast<unsigned char>(utf8[i]);
+    const int length = c < 0x80 ? 1 : c < 0xE0 ? 2 : c < 0xF0 ? 3 : 4;
+    std::uint32_t u = length == 1 ? c : length == 2 ? (c & 0x1Fu) : length == 3 ? (c & 0x0Fu) : (c & 0x07u);
+    for (int k = 1; k < length && i + static_cast<std::size_t>(k) < utf8.size(); ++k) {
+      u = (u << 6) | (static_cast<unsigned char>(utf8[i + static_cast<std::size_t>(k)]) & 0x3Fu);
+    }
+    wide += static_cast<wchar_t>(u);
+    i += static_cast<std::size_t>(length);
+  }
+  return wide;
+}
+
+class FileByteSource : public ByteSource {
+ public:
+  explicit FileByteSource(FileDescriptor fd) : fd_(std::move(fd)) {}
+  std::size_t Read(std::span<char> buffer) override {
+    for (;;) {
+      const ssize_t got = ::read(fd_.get(), buffer.data(), buffer.size());
+      if (got >= 0) {
+        return static_cast<std::size_t>(got);
+      }
+      if (errno != EINTR) {
+        throw LastSystemFailure();
+      }
+    }
+  }
+
+ private:
+  FileDescriptor fd_;
+};
+
+}  // namespace
+
+// --- Directory listing -------------------------------------------------------------------------
+
+struct DirectoryListing::State {
+  std::vector<std::wstring> names;
+  std::size_t next = 0;
+};
+
+DirectoryListing::DirectoryListing(std::wstring_view pattern, ListingAttributes attributes)
+    : state_(std::make_unique<State>()) {
+  const auto separator = pattern.find_last_of(L"\\/");
+  const std::wstring folder(separator == std::wstring_view::npos ? L"." : pattern.substr(0, separator));
+  const std::wstring_view namePattern =
+      separator == std::wstring_view::npos ? pattern : pattern.substr(separator + 1);
+  const std::string hostFolder = HostPath(folder);
+
+  DIR* const directory = ::opendir(hostFolder.c_str());
+  if (directory == nullptr) {
+    if (errno == ENOENT || errno == ENOTDIR) {
+      return;  // a missing folder has no names to give
+    }
+    throw LastSystemFailure();
+  }
+  const auto& state = TheState();
+  while (const dirent* entry = ::readdir(directory)) {
+    const std::string name = entry->d_name;
+    if (name == "." || name == "..") {
+      continue;
+    }
+    const std::string hostPath = hostFolder + "/" + name;
+    if (state.hidden.contains(hostPath) || state.system.contains(hostPath)) {
+      continue;
+    }
+    if (attributes == ListingAttributes::kPlainFiles && IsFolder(hostPath)) {
+      continue;
+    }
+    std::wstring wideName = WideFromUtf8(name);
+    if (Matches(namePattern, wideName)) {
+      state_->names.push_back(std::move(wideName));
+    }
+  }
+  ::closedir(directory);
+  // NTFS lists in name order; the double does the same so that runs are repeatable.
+  std::sort(state_->names.begin(), state_->names.end());
+}
+
+DirectoryListing::~DirectoryListing() = default;
+
+std::wstring DirectoryListing::Next() {
+  if (state_->next >= state_->names.size()) {
+    return {};
+  }
+  return state_->names[state_->next++];
+}
+
+// --- Folders and copies ------------------------------------------------------------------------
+
+void MakeFolder(std::wstring_view path) {
+  const std::string hostPath = HostPath(path);
+  if (::mkdir(hostPath.c_str(), 0777) != 0) {
+    ThrowFileFailure(hostPath);
+  }
+}
+
+void CopyFileOverwriting(std::wstring_view source, std::wstring_view destination) {
+  const std::string from = HostPath(source);
+  const std::string to = HostPath(destination);
+  FileDescriptor in = OpenOrThrow(from, O_RDONLY);
+  FileDescriptor out = OpenOrThrow(to, O_WRONLY | O_CREAT | O_TRUNC);
+  std::vector<char> buffer(1 << 16);
+  for (;;) {
+    const ssize_t got = ::read(in.get(), buffer.data(), buffer.size());
+    if (got < 0) {
+      if (errno == EINTR) {
+        continue;
+      }
+      throw LastSystemFailure();
+    }
+    if (got == 0) {
+      break;
+    }
+    WriteAll(out.get(), buffer.data(), static_cast<std::size_t>(got));
+  }
+  if (::close(out.Release()) != 0) {
+    throw LastSystemFailure();
+  }
+}
+
+// --- Text files --------------------------------------------------------------------------------
+
+struct TextFileReader::State {
+  explicit State(FileDescriptor fd) : source(std::move(fd)), reader(source) {}
+  FileByteSource source;
+  LineReader reader;
+};
+
+TextFileReader::TextFileReader(std::wstring_view path)
+    : state_(std::make_unique<State>(OpenOrThrow(HostPath(path), O_RDONLY))) {}
+TextFileReader::~TextFileReader() = default;
+bool TextFileReader::AtEnd() { return state_->reader.AtEnd(); }
+bool TextFileReader::ReadLine(std::string& line) { return state_->reader.ReadLine(line); }
+
+struct TextFileWriter::State {
+  explicit State(FileDescriptor descriptor) : fd(std::move(descriptor)) {}
+  void Flush() {
+    WriteAll(fd.get(), pending.data(), pending.size());
+    pending.clear();
+  }
+  FileDescriptor fd;
+  std::string pending;
+};
+
+TextFileWriter::TextFileWriter(std::wstring_view path)
+    : state_(std::make_unique<State>(OpenOrThrow(HostPath(path), O_WRONLY | O_CREAT | O_TRUNC))) {
+  state_->pending.reserve(1 << 16);
+}
+
+TextFileWriter::~TextFileWriter() {
+  if (state_->fd.get() >= 0) {
+    try {
+      state_->Flush();
+    } catch (const Failure&) {
+      // A destructor cannot report; Close is the place that does.
+    }
+  }
+}
+
+void TextFileWriter::WriteLine(std::string_view ansiLine) {
+  state_->pending.append(ansiLine);
+  state_->pending.append("\r\n");
+  if (state_->pending.size() >= (1 << 16)) {
+    state_->Flush();
+  }
+}
+
+void TextFileWriter::Close() {
+  if (state_->fd.get() < 0) {
+    return;
+  }
+  state_->Flush();
+  if (::close(state_->fd.Release()) != 0) {
+    throw LastSystemFailure();
+  }
+}
+
+}  // namespace platform
+
+namespace host_double {
+
+void SetHidden(const std::wstring& path) { detail::TheState().hidden.insert(detail::HostPath(path)); }
+void SetSystem(const std::wstring& path) { detail::TheState().system.insert(detail::HostPath(path)); }
+
+}  // namespace host_double

@@ -1,0 +1,19 @@
+#include "platform/host/double_state.h"
+#include "platform/process.h"
+
+namespace platform {
+
+bool IsPreviousInstanceRunning() { return host_double::detail::TheState().previousInstance; }
+
+std::wstring SetupFolder() { return host_double::detail::TheState().setupFolder; }
+
+void EndProgram(int exitCode) { throw host_double::ProgramEnded{exitCode}; }
+
+}  // namespace platform
+
+namespace host_double {
+
+void SetPreviousInstance(bool running) { detail::TheState().previousInstance = running; }
+void SetSetupFolder(std::wstring folder) { detail::TheState().setupFolder = std::move(folder); }
+
+}  // namespace host_double

@@ -1,0 +1,235 @@
+// An in-memory registry that answers like advapi32: key and value names without regard to case,
+// a missing key or value as ERROR_FILE_NOT_FOUND, a short buffer as ERROR_MORE_DATA.
+#include <algorithm>
+#include <cctype>
+#include <cstring>
+
+#include "platform/host/double_state.h"
+#include "platform/registry.h"
+
+namespace host_double::detail {
+
+std::string Lower(std::string text) {
+  std::transform(text.begin(), text.end(), text.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  return text;
+}
+
+std::optional<std::string> RootName(platform::registry::Key key) {
+  using namespace platform::registry;
+  if (key == kClassesRoot) return "hkcr";
+  if (key == kCurrentUser) return "hkcu";
+  if (key == kLocalMachine) return "hklm";
+  if (key == kUsers) return "hku";
+  return std::nullopt;
+}
+
+}  // namespace host_double::detail
+
+namespace platform::registry {
+namespace {
+
+constexpr long kInvalidHandle = 6;
+
+using host_double::RegistryCall;
+using host_double::detail::Lower;
+using host_double::detail::RootName;
+using host_double::detail::TheState;
+
+// The full lower-case path of an open handle or a root, if the handle is valid.
+std::optional<std::string> PathOf(Key key) {
+  if (auto root = RootName(key)) {
+    return root;
+  }
+  const auto& handles = TheState().handles;
+  const auto found = handles.find(key);
+  if (found == handles.end()) {
+    return std::nullopt;
+  }
+  return found->second;
+}
+
+std::string Join(const std::string& base, const std::string& subKey) {
+  return subKey.empty() ? base : base + "\\" + Lower(subKey);
+}
+
+std::optional<long> InjectedFault(RegistryCall call) {
+  auto& faults = TheState().registryFaults;
+  const auto found = std::find_if(faults.begin(), faults.end(),
+                                  [call](const auto& fault) { return fault.first == call; });
+  if (found == faults.end()) {
+    return std::nullopt;
+  }
+  const long code = found->second;
+  faults.erase(found);
+  return code;
+}
+
+Key NewHandle(const std::string& path) {
+  auto& state = TheState();
+  const Key key = state.nextHandle;
+  state.nextHandle += 4;
+  state.handles[key] = path;
+  return key;
+}
+
+}  // namespace
+
+long OpenKey(Key root, const std::string& subKey, std::uint32_t /*access*/, Key& opened) {
+  TheState().openedSubKeys.push_back(subKey);
+  if (auto fault = InjectedFault(RegistryCall::kOpen)) {
+    return *fault;
+  }
+  const auto base = PathOf(root);
+  if (!base) {
+    return kInvalidHandle;
+  }
+  const std::string path = Join(*base, subKey);
+  if (RootName(root) && subKey.empty()) {
+    opened = NewHandle(path);
+    return kSuccess;
+  }
+  if (!TheState().keys.contains(path)) {
+    return kFileNotFound;
+  }
+  opened = NewHandle(path);
+  return kSuccess;
+}
+
+long QueryValue(Key key, const std::string& valueName, std::uint32_t& type, std::span<char> data,
+                std::uint32_t& size) {
+  if (auto fault = InjectedFault(RegistryCall::kQuery)) {
+    return *fault;
+  }
+  const auto path = PathOf(key);
+  if (!path) {
+    return kInvalidHandle;
+  }
+  const auto& values = TheState().keys[*path].values;
+  const auto found = values.find(Lower(valueName));
+  if (found == values.end()) {
+    return kFileNotFound;
+  }
+  const auto& stored = found->second;
+  type = stored.type;
+  const auto needed = static_cast<std::uint32_t>(stored.bytes.size());
+  if (needed > size || needed > data.size()) {
+    size = needed;
+    return kMoreData;
+  }
+  std::memcpy(data.data(), stored.bytes.data(), stored.bytes.size());
+  size = needed;
+  return kSuccess;
+}
+
+long CloseKey(Key key) {
+  if (auto fault = InjectedFault(RegistryCall::kClose)) {
+    TheState().handles.erase(key);
+    return *fault;
+  }
+  if (RootName(key)) {
+    return kSuccess;
+  }
+  return TheState().handles.erase(key) == 1 ? kSuccess : kInvalidHandle;
+}
+
+long CreateKey(Key root, const std::string& subKey, std::uint32_t /*access*/, Key& opened,
+               std::uint32_t& disposition) {
+  ++TheState().registryWrites;
+  if (auto fault = InjectedFault(RegistryCall::kCreate)) {
+    return *fault;
+  }
+  const auto base = PathOf(root);
+  if (!base) {
+    return kInvalidHandle;
+  }
+  // Every missing key on the way is created, as RegCreateKeyEx does.
+  auto& keys = TheState().keys;
+  std::string path = *base;
+  std::size_t start = 0;
+  bool created = false;
+  while (start <= subKey.size() && !subKey.empty()) {
+    const std::size_t end = std::min(subKey.find('\\', start), subKey.size());
+    path += "\\" + Lower(subKey.substr(start, end - start));
+    created = keys.try_emplace(path).second || created;
+    start = end + 1;
+  }
+  disposition = created ? 1 : 2;  // REG_CREATED_NEW_KEY, REG_OPENED_EXISTING_KEY
+  opened = NewHandle(path);
+  return kSuccess;
+}
+
+long SetValue(Key key, const std::string& valueName, std::uint32_t type,
+              std::span<const char> data) {
+  ++TheState().registryWrites;
+  if (auto fault = InjectedFault(RegistryCall::kSet)) {
+    return *fault;
+  }
+  const auto path = PathOf(key);
+  if (!path) {
+    return kInvalidHandle;
+  }
+  TheState().keys[*path].values[Lower(valueName)] = {type, std::string(data.begin(), data.end())};
+  return kSuccess;
+}
+
+}  // namespace platform::registry
+
+namespace host_double {
+
+using platform::registry::Key;
+
+namespace {
+std::string FullPath(Key root, const std::string& subKey) {
+  const std::string path = *detail::RootName(root);
+  return subKey.empty() ? path : path + "\\" + detail::Lower(subKey);
+}
+}  // namespace
+
+void PutKey(Key root, const std::string& subKey) {
+  Key opened = 0;
+  std::uint32_t disposition = 0;
+  platform::registry::CreateKey(root, subKey, platform::registry::kKeyAllAccess, opened,
+                                disposition);
+  platform::registry::CloseKey(opened);
+  --detail::TheState().registryWrites;
+}
+
+void PutValue(Key root, const std::string& subKey, const std::string& name, std::uint32_t type,
+              std::string bytes) {
+  PutKey(root, subKey);
+  detail::TheState().keys[FullPath(root, subKey)].values[detail::Lower(name)] = {
+      type, std::move(bytes)};
+}
+
+void PutString(Key root, const std::string& subKey, const std::string& name,
+               const std::string& ansi, std::uint32_t type) {
+  PutValue(root, subKey, name, type, std::string(ansi.c_str(), ansi.size() + 1));
+}
+
+bool KeyExists(Key root, const std::string& subKey) {
+  return detail::TheState().keys.contains(FullPath(root, subKey));
+}
+
+std::optional<StoredValue> GetValue(Key root, const std::string& subKey, const std::string& name) {
+  const auto& keys = detail::TheState().keys;
+  const auto key = keys.find(FullPath(root, subKey));
+  if (key == keys.end()) {
+    return std::nullopt;
+  }
+  const auto value = key->second.values.find(detail::Lower(name));
+  if (value == key->second.values.end()) {
+    return std::nullopt;
+  }
+  return value->second;
+}
+
+void FailNext(RegistryCall call, long code) {
+  detail::TheState().registryFaults.emplace_back(call, code);
+}
+
+int OpenKeyCount() { return static_cast<int>(detail::TheState().handles.size()); }
+const std::vector<std::string>& OpenedSubKeys() { return detail::TheState().openedSubKeys; }
+int RegistryWriteCount() { return detail::TheState().registryWrites; }
+
+}  // namespace host_double

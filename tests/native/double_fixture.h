@@ -1,0 +1,22 @@
+// Every native test starts from an empty double: no registry, no scripts, no records.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "platform/host/host_double.h"
+
+class DoubleTest : public ::testing::Test {
+ protected:
+  void SetUp() override { host_double::Reset(); }
+
+  static std::vector<std::wstring> Prompts() {
+    std::vector<std::wstring> prompts;
+    for (const auto& shown : host_double::ShownMessages()) {
+      prompts.push_back(shown.prompt);
+    }
+    return prompts;
+  }
+};

@@ -1,0 +1,50 @@
+#!/bin/bash
+# Makes and removes the throwaway Wine prefix in which the Windows tests run: a Japanese desktop
+# (code page 932) on its own Xvfb display, never ~/.wine.
+#   prefix.sh setup PREFIX     create PREFIX afresh and start its X server
+#   prefix.sh cleanup PREFIX   stop the prefix's wineserver and its X server
+set -euo pipefail
+
+action=$1
+prefix=$(realpath -m "$2")
+here=$(dirname "$(realpath "$0")")
+
+stop() {
+  if [ -d "$prefix" ]; then
+    WINEPREFIX=$prefix wineserver -k 2>/dev/null || true
+  fi
+  if [ -f "$prefix.xvfb.pid" ]; then
+    kill "$(cat "$prefix.xvfb.pid")" 2>/dev/null || true
+    rm -f "$prefix.xvfb.pid" "$prefix.display"
+  fi
+}
+
+case $action in
+  setup)
+    stop
+    rm -rf "$prefix"
+    mkdir -p "$(dirname "$prefix")"
+    # -displayfd lets the server pick a free display, so parallel builds never collide.
+    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$prefix.display" >/dev/null 2>&1 &
+    echo $! >"$prefix.xvfb.pid"
+    for _ in $(seq 50); do
+      [ -s "$prefix.display" ] && break
+      sleep 0.1
+    done
+    "$here/run.sh" "$prefix" wineboot -i >/dev/null 2>&1
+    # Without these the Japanese texts of the message boxes render as empty boxes.
+    for face in "MS Shell Dlg" "MS Shell Dlg 2" "MS UI Gothic" "ＭＳ Ｐゴシック" "ＭＳ ゴシック"; do
+      "$here/run.sh" "$prefix" reg add \
+        'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontSubstitutes' \
+        /v "$face" /t REG_SZ /d IPAGothic /f >/dev/null 2>&1
+    done
+    WINEPREFIX=$prefix wineserver -w
+    ;;
+  cleanup)
+    stop
+    ;;
+  *)
+    echo "usage: $0 setup|cleanup PREFIX" >&2
+    exit 2
+    ;;
+esac

@@ -1,0 +1,18 @@
+#!/bin/bash
+# Runs a Windows program under wine64 in the given prefix with a Japanese locale (code page 932).
+# CMake's cross-compiling emulator: run.sh PREFIX PROGRAM ARGS...
+set -euo pipefail
+
+prefix=$(realpath -m "$1")
+shift
+export WINEPREFIX=$prefix
+export WINEDEBUG=${WINEDEBUG:--all}
+export WINEDLLOVERRIDES="mscoree,mshtml="
+export LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8
+if [ -s "$prefix.display" ]; then
+  export DISPLAY=":$(head -n1 "$prefix.display")"
+fi
+case $1 in
+  *.exe | *.EXE) exec /usr/lib/wine/wine64 "$@" ;;
+  *) exec /usr/lib/wine/wine64 "$@" ;;
+esac
