@@ -1,0 +1,21 @@
+#include "common/error_trap.h"
+
+#include "platform/ui.h"
+
+namespace common {
+
+void ShowWarning(std::wstring_view text) {
+  platform::ShowMessage(text, platform::box::kCritical, kWarningCaption);
+}
+
+std::wstring TrapMessage(std::wstring_view routine, const platform::Failure& failure) {
+  std::wstring message = L"ｴﾗｰ発生(共通/";
+  message += routine;
+  message += L") ";
+  message += std::to_wstring(failure.number());
+  message += L':';
+  message += failure.description();
+  return message;
+}
+
+}  // namespace common

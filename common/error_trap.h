@@ -1,0 +1,20 @@
+// How the common routines report: a warning box at the place of the failure, and the message of
+// an error trap for a failure that came without a result code.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "platform/failure.h"
+
+namespace common {
+
+inline constexpr std::wstring_view kWarningCaption = L"警告";
+
+// A critical box with the caption "警告", as every registry message is shown.
+void ShowWarning(std::wstring_view text);
+
+// "ｴﾗｰ発生(共通/<routine>) <number>:<description>"
+std::wstring TrapMessage(std::wstring_view routine, const platform::Failure& failure);
+
+}  // namespace common

@@ -1,0 +1,203 @@
+#include "common/registry.h"
+
+#include <array>
+#include <charconv>
+#include <optional>
+#include <span>
+
+#include "common/error_trap.h"
+#include "platform/failure.h"
+#include "platform/registry.h"
+#include "platform/text.h"
+
+namespace common {
+namespace {
+
+namespace registry = platform::registry;
+
+// The read buffer: 509 ANSI bytes of text and the NUL that ends it.
+constexpr std::size_t kReadBufferSize = 510;
+// Reported for a value type that the routine does not write.
+constexpr long kUnsupportedType = 87;  // ERROR_INVALID_PARAMETER
+
+struct SplitPath {
+  std::wstring rootName;
+  std::wstring subKey;
+};
+
+// The root name is everything before the first "\", the sub-key everything after it.
+SplitPath Split(std::wstring_view registryPath) {
+  const auto separator = registryPath.find(L'\\');
+  if (separator == std::wstring_view::npos) {
+    throw platform::TextCannotBeCut();
+  }
+  return {std::wstring(registryPath.substr(0, separator)),
+          std::wstring(registryPath.substr(separator + 1))};
+}
+
+// Root names compare exactly: "hkey_local_machine" is no root.
+std::optional<registry::Key> LookUpRoot(std::wstring_view rootName) {
+  struct Root {
+    std::wstring_view name;
+    registry::Key key;
+  };
+  static constexpr std::array<Root, 4> kRoots{{
+      {L"HKEY_LOCAL_MACHINE", registry::kLocalMachine},
+      {L"HKEY_CURRENT_USER", registry::kCurrentUser},
+      {L"HKEY_CLASSES_ROOT", registry::kClassesRoot},
+      {L"HKEY_USERS", registry::kUsers},
+  }};
+  for (const Root& root : kRoots) {
+    if (root.name == rootName) {
+      return root.key;
+    }
+  }
+  return std::nullopt;
+}
+
+void ReportWrongRoot(std::wstring_view rootName) {
+  ShowWarning(L"ハンドル値が間違っています " + std::wstring(rootName));
+}
+
+void Report(std::wstring_view what, std::wstring_view registryPath, std::wstring_view valueName,
+            std::wstring_view value = {}) {
+  std::wstring text(what);
+  text += registryPath;
+  text += valueName;
+  text += value;
+  ShowWarning(text);
+}
+
+// A decimal number that fits 32 bits, spaces around it allowed.
+std::int32_t ParseNumber(std::wstring_view text) {
+  const auto first = text.find_first_not_of(L' ');
+  const auto last = text.find_last_not_of(L' ');
+  std::string digits;
+  if (first != std::wstring_view::npos) {
+    for (const wchar_t c : text.substr(first, last - first + 1)) {
+      if (c > 0x7F) {
+        throw platform::NotANumber(text);
+      }
+      digits += static_cast<char>(c);
+    }
+  }
+  std::int32_t number = 0;
+  const char* const begin = digits.data() + (digits.starts_with('+') ? 1 : 0);
+  const char* const end = digits.data() + digits.size();
+  const auto [stop, error] = std::from_chars(begin, end, number);
+  if (digits.empty() || error != std::errc() || stop != end) {
+    throw platform::NotANumber(text);
+  }
+  return number;
+}
+
+// The bytes that RegSetValueExA receives for the value.
+std::optional<std::string> ValueData(std::wstring_view value, std::int16_t valueType) {
+  switch (valueType) {
+    case registry::kTypeString:
+    case registry::kTypeExpandString:
+    case registry::kTypeMultiString: {
+      // One terminating NUL, for REG_MULTI_SZ too: the value is written as a single string.
+      std::string ansi = platform::ToAnsi(value);
+      ansi.push_back('\0');
+      return ansi;
+    }
+    case registry::kTypeDword: {
+      const auto number = static_cast<std::uint32_t>(ParseNumber(value));
+      std::string bytes(4, '\0');
+      for (std::size_t i = 0; i < 4; ++i) {
+        bytes[i] = static_cast<char>((number >> (8 * i)) & 0xFF);
+      }
+      return bytes;
+    }
+    default:
+      return std::nullopt;
+  }
+}
+
+}  // namespace
+
+std::wstring GetRegistry(std::wstring_view registryPath, std::wstring_view valueName) {
+  try {
+    std::string buffer(kReadBufferSize, ' ');
+    const SplitPath path = Split(registryPath);
+    const auto root = LookUpRoot(path.rootName);
+    if (!root) {
+      ReportWrongRoot(path.rootName);
+      return std::wstring(kError);
+    }
+
+    registry::Key opened = 0;
+    const long openResult =
+        registry::OpenKey(*root, platform::ToAnsi(path.subKey), registry::kKeyRead, opened);
+    if (openResult == registry::kFileNotFound) {
+      return std::wstring(kInvalidKey);
+    }
+    if (openResult != registry::kSuccess) {
+      Report(L"レジストリキーがオープン出来ません", registryPath, valueName);
+      return std::wstring(kError);
+    }
+    registry::OpenedKey key(opened);
+
+    std::uint32_t type = 0;
+    auto size = static_cast<std::uint32_t>(buffer.size());
+    if (registry::QueryValue(key.get(), platform::ToAnsi(valueName), type, buffer, size) !=
+        registry::kSuccess) {
+      Report(L"レジストリキー値が取得出来ません", registryPath, valueName);
+      return std::wstring(kError);
+    }
+    if (key.Close() != registry::kSuccess) {
+      Report(L"レジストリがクローズ出来ません", registryPath, valueName);
+      return std::wstring(kError);
+    }
+
+    // A NUL byte is never part of a double-byte character, so cutting the bytes cuts the text.
+    const auto end = buffer.find('\0');
+    if (end == std::string::npos) {
+      throw platform::TextCannotBeCut();
+    }
+    return platform::FromAnsi(std::string_view(buffer).substr(0, end));
+  } catch (const platform::Failure& failure) {
+    ShowWarning(TrapMessage(L"GetRegistry", failure));
+    return std::wstring(kError);
+  }
+}
+
+bool FU_SetRegistry(std::wstring_view registryPath, std::wstring_view valueName,
+                    std::wstring_view value, std::int16_t valueType) {
+  try {
+    const SplitPath path = Split(registryPath);
+    const auto root = LookUpRoot(path.rootName);
+    if (!root) {
+      ReportWrongRoot(path.rootName);
+      return false;
+    }
+
+    registry::Key opened = 0;
+    std::uint32_t disposition = 0;
+    long result = registry::CreateKey(*root, platform::ToAnsi(path.subKey),
+                                      registry::kKeyAllAccess, opened, disposition);
+    registry::OpenedKey key(opened);
+
+    const std::optional<std::string> data = ValueData(value, valueType);
+    if (!data) {
+      // Writing nothing and answering True would tell the caller a value is there that is not.
+      result = kUnsupportedType;
+    } else if (result == registry::kSuccess) {
+      result = registry::SetValue(key.get(), platform::ToAnsi(valueName),
+                                  static_cast<std::uint32_t>(valueType), *data);
+    }
+    key.Close();  // a failed close loses nothing that was written
+
+    if (result != registry::kSuccess) {
+      Report(L"レジストリに書き込めません", registryPath, valueName, value);
+      return false;
+    }
+    return true;
+  } catch (const platform::Failure& failure) {
+    ShowWarning(TrapMessage(L"FU_SetRegistry", failure));
+    return false;
+  }
+}
+
+}  // namespace common

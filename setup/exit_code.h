@@ -1,0 +1,14 @@
+// How a run ended, as its exit code tells a script that started it.
+#pragma once
+
+namespace setup {
+
+enum class ExitCode : int {
+  kCompleted = 0,
+  kFailed = 1,           // ended by a failure, after the failure report
+  kProductMissing = 2,   // the JDK or Tomcat is not installed, or its folder cannot be read
+  kAlreadyRunning = 3,   // another instance is running
+  kDeclined = 4,         // the user answered No
+};
+
+}  // namespace setup
