@@ -1,7 +1,73 @@
+#include "setup/environment_step.h"
+
+#include <algorithm>
+#include <array>
+
+#include "common/registry.h"
+#include "platform/registry.h"
 #include "setup/steps.h"
 
 namespace setup {
+namespace {
 
-void EnvironmentStep(const RunValues& /*run*/) {}
+namespace registry = platform::registry;
+
+constexpr std::array<std::wstring_view, 6> kClassPathSuffixes{
+    L"\\common\\lib\\servlet.jar;",
+    L"\\webapps\\tessal\\WEB-INF\\lib\\jcom.jar;",
+    L"\\webapps\\tessal\\WEB-INF\\lib\\poolman.jar;",
+    L"\\webapps\\tessal\\WEB-INF\\lib\\xercesImpl.jar;",
+    L"\\webapps\\tessal\\WEB-INF\\lib\\xmlParserAPIs.jar;",
+    L"\\webapps\\tessal\\WEB-INF\\classes",
+};
+
+// Latin letters in their half-width and full-width forms, the letters a Windows path compares
+// without regard to case in practice.
+wchar_t FoldCase(wchar_t c) {
+  if ((c >= L'a' && c <= L'z') || (c >= L'\uFF41' && c <= L'\uFF5A')) {
+    return static_cast<wchar_t>(c - (L'a' - L'A'));
+  }
+  return c;
+}
+
+bool IsMarker(std::wstring_view value) {
+  return value == common::kError || value == common::kInvalidKey;
+}
+
+}  // namespace
+
+std::wstring ClassPath(std::wstring_view tomcatHome) {
+  std::wstring classPath;
+  for (const std::wstring_view suffix : kClassPathSuffixes) {
+    classPath += tomcatHome;
+    classPath += suffix;
+  }
+  return classPath;
+}
+
+bool ContainsIgnoringCase(std::wstring_view text, std::wstring_view part) {
+  const auto same = [](wchar_t a, wchar_t b) { return FoldCase(a) == FoldCase(b); };
+  return std::search(text.begin(), text.end(), part.begin(), part.end(), same) != text.end();
+}
+
+void EnvironmentStep(const RunValues& run) {
+  const std::wstring currentPath = common::GetRegistry(kEnvironmentKey, L"Path");
+
+  common::FU_SetRegistry(kEnvironmentKey, L"CATALINA_HOME", run.tomcatHome, registry::kTypeString);
+  common::FU_SetRegistry(kEnvironmentKey, L"CLASSPATH", ClassPath(run.tomcatHome),
+                         registry::kTypeString);
+  common::FU_SetRegistry(kEnvironmentKey, L"JAVA_HOME", run.javaHome, registry::kTypeString);
+
+  // A marker is not the machine's Path: writing it back would replace the real one.
+  if (IsMarker(currentPath)) {
+    return;
+  }
+  const std::wstring javaBin = run.javaHome + L"\\bin";
+  if (!ContainsIgnoringCase(currentPath, javaBin)) {
+    // Expandable, as Windows keeps it: its %SystemRoot% entries must stay references.
+    common::FU_SetRegistry(kEnvironmentKey, L"Path", currentPath + L";" + javaBin,
+                           registry::kTypeExpandString);
+  }
+}
 
 }  // namespace setup

@@ -1,0 +1,19 @@
+// The machine-wide environment of the JDK and Tomcat, written where Windows builds the system
+// environment from.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace setup {
+
+inline constexpr std::wstring_view kEnvironmentKey =
+    L"HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Control\\Session Manager\\Environment";
+
+// The application's class path below the Tomcat folder, without a trailing ";".
+std::wstring ClassPath(std::wstring_view tomcatHome);
+
+// Whether text holds part anywhere, letters compared without regard to case.
+bool ContainsIgnoringCase(std::wstring_view text, std::wstring_view part);
+
+}  // namespace setup
