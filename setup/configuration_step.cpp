@@ -1,7 +1,78 @@
+#include <algorithm>
+#include <array>
+
+#include "platform/files.h"
+#include "platform/text.h"
+#include "setup/configuration_rewrite.h"
 #include "setup/steps.h"
 
 namespace setup {
+namespace {
 
-void ConfigurationStep(const RunValues& /*run*/) {}
+bool IsAscii(std::string_view bytes) {
+  return std::all_of(bytes.begin(), bytes.end(),
+                     [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+}
+
+}  // namespace
+
+LineMatcher::LineMatcher(std::wstring_view search)
+    : search_(search),
+      searchBytes_(platform::ToAnsi(search)),
+      searchIsAscii_(IsAscii(searchBytes_)) {}
+
+bool LineMatcher::Matches(std::string_view ansiLine) const {
+  if (searchIsAscii_) {
+    // An ASCII character of the text is the same single byte in the line, so a line whose bytes
+    // lack the search text cannot hold it. A match among the bytes of a line with double-byte
+    // characters may still begin inside one (a trail byte can look like "C"), so such a line is
+    // decided on its characters.
+    if (ansiLine.find(searchBytes_) == std::string_view::npos) {
+      return false;
+    }
+    if (IsAscii(ansiLine)) {
+      return true;
+    }
+  }
+  return platform::FromAnsi(ansiLine).find(search_) != std::wstring::npos;
+}
+
+void RewriteFile(const std::wstring& file, const std::wstring& backup, std::wstring_view search,
+                 std::wstring_view replacementLine) {
+  platform::CopyFileOverwriting(file, backup);
+
+  const LineMatcher matcher(search);
+  const std::string replacement = platform::ToAnsi(replacementLine);
+  platform::TextFileReader in(backup);
+  platform::TextFileWriter out(file);
+  std::string line;
+  while (in.ReadLine(line)) {
+    out.WriteLine(matcher.Matches(line) ? std::string_view(replacement) : std::string_view(line));
+  }
+  out.Close();
+}
+
+void ConfigurationStep(const RunValues& run) {
+  struct Rewrite {
+    std::wstring file;
+    std::wstring backup;
+    std::wstring_view search;
+    std::wstring replacementLine;
+  };
+  const std::wstring webInf = run.tomcatHome + L"\\webapps\\tessal\\WEB-INF";
+  const std::array<Rewrite, 3> rewrites{{
+      {run.javaHome + L"\\jre\\lib\\logging.properties", run.javaHome + L"\\jre\\lib\\logging.org",
+       L"C:/TOMCAT",
+       L"java.util.logging.FileHandler.pattern = " + run.tomcatHomeSlash +
+           L"/webapps/tessal/logs/system.log"},
+      {webInf + L"\\web.xml", webInf + L"\\web.org", L"C:\\TOMCAT",
+       L"    <param-value>" + run.tomcatHome + L"\\webapps\\tessal\\</param-value>"},
+      {webInf + L"\\classes\\poolman.xml", webInf + L"\\classes\\poolman.org", L"C:/TOMCAT",
+       L"    <logFile>" + run.tomcatHomeSlash + L"/webapps/tessal/logs/poolman.log</logFile>"},
+  }};
+  for (const Rewrite& rewrite : rewrites) {
+    RewriteFile(rewrite.file, rewrite.backup, rewrite.search, rewrite.replacementLine);
+  }
+}
 
 }  // namespace setup

@@ -1,7 +1,49 @@
+#include <array>
+#include <string>
+
+#include "common/folders.h"
+#include "platform/process.h"
 #include "setup/steps.h"
 
 namespace setup {
+namespace {
 
-void DeploymentStep(const RunValues& /*run*/) {}
+enum class Base { kJavaHome, kTomcatHome };
+
+struct Deployment {
+  std::wstring_view source;  // below the setup folder
+  Base base;
+  std::wstring_view destination;  // below the base folder
+};
+
+// Folders are made one level at a time, so every destination's parent must be a product folder
+// or the destination of an earlier row: the order of the rows matters.
+constexpr std::array<Deployment, 12> kDeployments{{
+    {L"\\J2SE\\bin", Base::kJavaHome, L"\\bin"},
+    {L"\\J2SE\\jre\\lib", Base::kJavaHome, L"\\jre\\lib"},
+    {L"\\TOMCAT\\conf", Base::kTomcatHome, L"\\conf"},
+    {L"\\TOMCAT\\webapps\\tessal", Base::kTomcatHome, L"\\webapps\\tessal"},
+    {L"\\TOMCAT\\webapps\\tessal\\images", Base::kTomcatHome, L"\\webapps\\tessal\\images"},
+    {L"\\TOMCAT\\webapps\\tessal\\logs", Base::kTomcatHome, L"\\webapps\\tessal\\logs"},
+    {L"\\TOMCAT\\webapps\\tessal\\temp", Base::kTomcatHome, L"\\webapps\\tessal\\temp"},
+    {L"\\TOMCAT\\webapps\\tessal\\WEB-INF", Base::kTomcatHome, L"\\webapps\\tessal\\WEB-INF"},
+    {L"\\TOMCAT\\webapps\\tessal\\WEB-INF\\classes", Base::kTomcatHome,
+     L"\\webapps\\tessal\\WEB-INF\\classes"},
+    {L"\\TOMCAT\\webapps\\tessal\\WEB-INF\\classes\\tessalLib", Base::kTomcatHome,
+     L"\\webapps\\tessal\\WEB-INF\\classes\\tessalLib"},
+    {L"\\TOMCAT\\webapps\\tessal\\WEB-INF\\lib", Base::kTomcatHome,
+     L"\\webapps\\tessal\\WEB-INF\\lib"},
+    {L"\\TOMCAT\\webapps\\tessal\\xls", Base::kTomcatHome, L"\\webapps\\tessal\\xls"},
+}};
+
+}  // namespace
+
+void DeploymentStep(const RunValues& run) {
+  for (const Deployment& row : kDeployments) {
+    const std::wstring& base = row.base == Base::kJavaHome ? run.javaHome : run.tomcatHome;
+    common::FU_CopyFolder(platform::SetupFolder() + std::wstring(row.source),
+                          base + std::wstring(row.destination));
+  }
+}
 
 }  // namespace setup

@@ -5,10 +5,10 @@ namespace setup {
 
 enum class ExitCode : int {
   kCompleted = 0,
-  kFailed = 1,           // ended by a failure, after the failure report
-  kProductMissing = 2,   // the JDK or Tomcat is not installed, or its folder cannot be read
-  kAlreadyRunning = 3,   // another instance is running
-  kDeclined = 4,         // the user answered No
+  kFailed = 1,          // ended by a failure, after the failure report
+  kProductMissing = 2,  // the JDK or Tomcat is not installed, or its folder cannot be read
+  kAlreadyRunning = 3,  // another instance is running
+  kDeclined = 4,        // the user answered No
 };
 
 }  // namespace setup

@@ -27,8 +27,7 @@ std::optional<std::wstring> FindProductFolder(std::wstring_view key, std::wstrin
                                               std::wstring_view notInstalled) {
   std::wstring folder = common::GetRegistry(key, valueName);
   if (folder == common::kInvalidKey) {
-    platform::ShowMessage(std::wstring(notInstalled) + std::wstring(kInstallFirst),
-                          box::kCritical);
+    platform::ShowMessage(std::wstring(notInstalled) + std::wstring(kInstallFirst), box::kCritical);
     return std::nullopt;
   }
   if (folder == common::kError) {

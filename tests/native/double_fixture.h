@@ -10,7 +10,8 @@
 
 class DoubleTest : public ::testing::Test {
  protected:
-  void SetUp() override { host_double::Reset(); }
+  // In the constructor, before the members of a derived fixture put anything into the double.
+  DoubleTest() { host_double::Reset(); }
 
   static std::vector<std::wstring> Prompts() {
     std::vector<std::wstring> prompts;

@@ -4,6 +4,7 @@
 
 #include "app/run.h"
 #include "double_fixture.h"
+#include "machine.h"
 #include "platform/registry.h"
 
 namespace {
@@ -59,8 +60,9 @@ TEST_F(MainTest, WithoutTheJdkTheTomcatKeyIsNeverRead) {
   RegisterTomcat();
   host_double::ScriptAnswers({6});
   EXPECT_EQ(setup::Main(), ExitCode::kProductMissing);
-  EXPECT_THAT(Prompts(), ElementsAre(kConfirm, L"Java 2 SDK 1.4がインストールされていません。\r"
-                                               L"先にインストールを行って下さい。"));
+  EXPECT_THAT(Prompts(), ElementsAre(kConfirm,
+                                     L"Java 2 SDK 1.4がインストールされていません。\r"
+                                     L"先にインストールを行って下さい。"));
   EXPECT_EQ(host_double::ShownMessages()[1].code, 16);
   EXPECT_EQ(host_double::ShownMessages()[1].caption, std::nullopt);
   EXPECT_THAT(host_double::OpenedSubKeys(), ElementsAre(kJdkSubKey));
@@ -71,8 +73,9 @@ TEST_F(MainTest, WithoutTomcatItsMessageEndsTheRun) {
   RegisterJdk();
   host_double::ScriptAnswers({6});
   EXPECT_EQ(setup::Main(), ExitCode::kProductMissing);
-  EXPECT_THAT(Prompts(), ElementsAre(kConfirm, L"Apache Tomcat 4.1.40がインストールされていません。\r"
-                                               L"先にインストールを行って下さい。"));
+  EXPECT_THAT(Prompts(), ElementsAre(kConfirm,
+                                     L"Apache Tomcat 4.1.40がインストールされていません。\r"
+                                     L"先にインストールを行って下さい。"));
   EXPECT_TRUE(NothingWritten());
 }
 
@@ -88,8 +91,9 @@ TEST_F(MainTest, AnUnreadableFolderEndsTheRunAfterTheRegistryMessageOnly) {
 }
 
 TEST_F(MainTest, ACompleteRunWorksThePointerAndReportsCompletion) {
-  RegisterJdk();
-  RegisterTomcat();
+  const FakeMachine machine;
+  machine.RegisterProducts();
+  machine.PackConfigurationFiles();
   host_double::ScriptAnswers({6});
   EXPECT_EQ(setup::Main(), ExitCode::kCompleted);
   EXPECT_EQ(host_double::BusyPointerChanges(), (std::vector<bool>{true, false}));
@@ -98,6 +102,15 @@ TEST_F(MainTest, ACompleteRunWorksThePointerAndReportsCompletion) {
   EXPECT_EQ(last.prompt, L"セットアップが完了しました。");
   EXPECT_EQ(last.code, 64);
   EXPECT_EQ(last.caption, std::nullopt);
+}
+
+TEST_F(MainTest, AFailureNoRoutineTrapsEndsTheProgramWithItsReport) {
+  const FakeMachine machine;
+  machine.RegisterProducts();  // no configuration files to rewrite
+  host_double::ScriptAnswers({6});
+  EXPECT_EQ(app::Run(), 1);
+  EXPECT_EQ(Prompts().back(), L"実行時エラー '2':\r\n\r\n指定されたファイルが見つかりません。");
+  EXPECT_EQ(host_double::BusyPointerChanges(), std::vector<bool>{true}) << "left as it was";
 }
 
 TEST(WithSlashes, TurnsEveryBackslashAndLeavesSlashes) {

@@ -73,8 +73,9 @@ TEST_F(RegistryTest, OpenAndCloseFailuresAreReported) {
   EXPECT_EQ(GetRegistry(kPath, L"Name"), L"ERROR");
   host_double::FailNext(RegistryCall::kClose, 6);
   EXPECT_EQ(GetRegistry(kPath, L"Name"), L"ERROR");
-  EXPECT_THAT(Prompts(), ElementsAre(std::wstring(L"レジストリキーがオープン出来ません") + kPath + L"Name",
-                                     std::wstring(L"レジストリがクローズ出来ません") + kPath + L"Name"));
+  EXPECT_THAT(Prompts(),
+              ElementsAre(std::wstring(L"レジストリキーがオープン出来ません") + kPath + L"Name",
+                          std::wstring(L"レジストリがクローズ出来ません") + kPath + L"Name"));
 }
 
 TEST_F(RegistryTest, RootNamesCompareExactly) {
@@ -88,8 +89,9 @@ TEST_F(RegistryTest, RootNamesCompareExactly) {
 TEST_F(RegistryTest, APathWithoutBackslashIsTrappedByBothRoutines) {
   EXPECT_EQ(GetRegistry(L"HKEY_LOCAL_MACHINE", L"x"), L"ERROR");
   EXPECT_FALSE(FU_SetRegistry(L"HKEY_LOCAL_MACHINE", L"x", L"1", 1));
-  EXPECT_THAT(Prompts(), ElementsAre(L"ｴﾗｰ発生(共通/GetRegistry) 536870913:文字列を切り出せません。",
-                                     L"ｴﾗｰ発生(共通/FU_SetRegistry) 536870913:文字列を切り出せません。"));
+  EXPECT_THAT(Prompts(),
+              ElementsAre(L"ｴﾗｰ発生(共通/GetRegistry) 536870913:文字列を切り出せません。",
+                          L"ｴﾗｰ発生(共通/FU_SetRegistry) 536870913:文字列を切り出せません。"));
 }
 
 TEST_F(RegistryTest, WritesTextAsAnsiWithOneNul) {
@@ -127,8 +129,10 @@ TEST_F(RegistryTest, ATextThatIsNoNumberIsTrappedAndWritesNothing) {
   EXPECT_FALSE(FU_SetRegistry(kPath, L"Answer", L"x", 4));
   EXPECT_FALSE(FU_SetRegistry(kPath, L"Answer", L"99999999999", 4));
   EXPECT_FALSE(host_double::GetValue(kLocalMachine, kSubKey, "Answer"));
-  EXPECT_THAT(Prompts(), ElementsAre(L"ｴﾗｰ発生(共通/FU_SetRegistry) 536870914:数値に変換できません。x",
-                                     L"ｴﾗｰ発生(共通/FU_SetRegistry) 536870914:数値に変換できません。99999999999"));
+  EXPECT_THAT(
+      Prompts(),
+      ElementsAre(L"ｴﾗｰ発生(共通/FU_SetRegistry) 536870914:数値に変換できません。x",
+                  L"ｴﾗｰ発生(共通/FU_SetRegistry) 536870914:数値に変換できません。99999999999"));
 }
 
 TEST_F(RegistryTest, AnUnsupportedTypeIsReportedNotPassedOffAsWritten) {

@@ -1,0 +1,36 @@
+#include "common/folders.h"
+
+#include <string>
+
+#include "common/error_trap.h"
+#include "platform/failure.h"
+#include "platform/files.h"
+#include "platform/ui.h"
+
+namespace common {
+
+bool FU_MkDir(std::wstring_view folder) {
+  try {
+    platform::DirectoryListing listing(folder, platform::ListingAttributes::kWithFolders);
+    if (listing.Next().empty()) {
+      platform::MakeFolder(folder);
+    }
+    return true;
+  } catch (const platform::Failure& failure) {
+    platform::ShowMessage(TrapMessage(L"FU_MkDir", failure) + L"\r" + std::wstring(folder),
+                          platform::box::kCritical | platform::box::kSystemModal);
+    return false;
+  }
+}
+
+void FU_CopyFolder(std::wstring_view source, std::wstring_view destination) {
+  FU_MkDir(destination);
+  const std::wstring from = std::wstring(source) + L"\\";
+  const std::wstring to = std::wstring(destination) + L"\\";
+  platform::DirectoryListing listing(from + L"*.*", platform::ListingAttributes::kPlainFiles);
+  for (std::wstring name = listing.Next(); !name.empty(); name = listing.Next()) {
+    platform::CopyFileOverwriting(from + name, to + name);
+  }
+}
+
+}  // namespace common

@@ -1,0 +1,17 @@
+// Folder routines of the deployment: make sure a folder exists, copy a folder's plain files.
+#pragma once
+
+#include <string_view>
+
+namespace common {
+
+// True when the folder exists afterwards; a name that exists (a file too) counts as existing.
+// Creates one level only. A failure is shown with the folder on the message's second line.
+bool FU_MkDir(std::wstring_view folder);
+
+// Copies every plain file directly in source (not hidden, not system, no sub-folders) into
+// destination, making destination first and overwriting files of the same name. A file that
+// cannot be copied is a failure for the caller: this routine traps nothing.
+void FU_CopyFolder(std::wstring_view source, std::wstring_view destination);
+
+}  // namespace common

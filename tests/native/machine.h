@@ -1,0 +1,54 @@
+// A machine for a whole run on the double: the two products installed in a throwaway folder and
+// registered, and a distribution folder beside the program holding the packaged trees.
+#pragma once
+
+#include <string>
+
+#include "platform/host/host_double.h"
+#include "platform/registry.h"
+#include "platform/text.h"
+#include "support/test_files.h"
+
+class FakeMachine {
+ public:
+  FakeMachine()
+      : javaHome(root / L"jdk"), tomcatHome(root / L"tomcat"), distribution(root / L"dist") {
+    test_support::MakeFolders(javaHome + L"\\jre");
+    test_support::MakeFolders(tomcatHome + L"\\webapps");
+    test_support::MakeFolders(distribution);
+    host_double::SetSetupFolder(distribution);
+  }
+
+  void RegisterProducts() const {
+    host_double::PutString(platform::registry::kLocalMachine,
+                           "SOFTWARE\\JavaSoft\\Java Development Kit\\1.4", "JavaHome",
+                           platform::ToAnsi(javaHome));
+    host_double::PutString(platform::registry::kLocalMachine,
+                           "SOFTWARE\\Apache Software Foundation\\Tomcat\\4.1", "",
+                           platform::ToAnsi(tomcatHome));
+  }
+
+  // One file in the folder, creating the folder and its parents.
+  void Put(const std::wstring& folder, const std::wstring& name, std::string_view bytes) const {
+    test_support::MakeFolders(folder);
+    test_support::WriteBytes(folder + L"\\" + name, bytes);
+  }
+
+  // The three configuration files in the distribution, each naming the placeholder folder.
+  void PackConfigurationFiles() const {
+    Put(distribution + L"\\J2SE\\jre\\lib", L"logging.properties",
+        "handlers = java.util.logging.FileHandler\r\n"
+        "java.util.logging.FileHandler.pattern = C:/TOMCAT/webapps/tessal/logs/system.log\r\n");
+    Put(distribution + L"\\TOMCAT\\webapps\\tessal\\WEB-INF", L"web.xml",
+        "<web-app>\r\n  "
+        "<param-value>C:\\TOMCAT\\webapps\\tessal\\</param-value>\r\n</web-app>\r\n");
+    Put(distribution + L"\\TOMCAT\\webapps\\tessal\\WEB-INF\\classes", L"poolman.xml",
+        "<poolman>\r\n  <logFile>C:/TOMCAT/webapps/tessal/logs/poolman.log</logFile>\r\n"
+        "</poolman>\r\n");
+  }
+
+  test_support::TempFolder root;
+  const std::wstring javaHome;
+  const std::wstring tomcatHome;
+  const std::wstring distribution;
+};
