@@ -175,8 +175,8 @@ bool FU_SetRegistry(std::wstring_view registryPath, std::wstring_view valueName,
 
     registry::Key opened = 0;
     std::uint32_t disposition = 0;
-    long result = registry::CreateKey(*root, platform::ToAnsi(path.subKey),
-                                      registry::kKeyAllAccess, opened, disposition);
+    long result = registry::CreateKey(*root, platform::ToAnsi(path.subKey), registry::kKeyAllAccess,
+                                      opened, disposition);
     registry::OpenedKey key(opened);
 
     const std::optional<std::string> data = ValueData(value, valueType);

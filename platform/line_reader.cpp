@@ -19,7 +19,9 @@ bool LineReader::Fill() {
   return end_ != 0;
 }
 
-bool LineReader::AtEnd() { return begin_ == end_ && !Fill(); }
+bool LineReader::AtEnd() {
+  return begin_ == end_ && !Fill();
+}
 
 bool LineReader::ReadLine(std::string& line) {
   line.clear();
@@ -29,7 +31,8 @@ bool LineReader::ReadLine(std::string& line) {
   for (;;) {
     const char* const first = buffer_.data() + begin_;
     const char* const last = buffer_.data() + end_;
-    const char* const stop = std::find_if(first, last, [](char c) { return c == '\r' || c == '\n'; });
+    const char* const stop =
+        std::find_if(first, last, [](char c) { return c == '\r' || c == '\n'; });
     line.append(first, stop);
     if (stop == last) {
       begin_ = end_;

@@ -37,10 +37,12 @@ std::string HostPath(std::wstring_view path) {
   return utf8;
 }
 
-}  // namespace host_double
+}  // namespace host_double::detail
 
 namespace host_double {
 
-void Reset() { detail::TheState() = detail::State{}; }
+void Reset() {
+  detail::TheState() = detail::State{};
+}
 
 }  // namespace host_double

@@ -59,6 +59,8 @@ Failure SystemFailure(std::uint32_t win32Error) {
   return Failure(win32Error, DescriptionOf(win32Error));
 }
 
-Failure LastSystemFailure() { return SystemFailure(Win32ErrorFromErrno(errno)); }
+Failure LastSystemFailure() {
+  return SystemFailure(Win32ErrorFromErrno(errno));
+}
 
 }  // namespace platform

@@ -92,8 +92,9 @@ void WriteAll(int fd, const char* data, std::size_t size) {
 
 std::wstring FoldCase(std::wstring_view text) {
   std::wstring folded(text);
-  std::transform(folded.begin(), folded.end(), folded.begin(),
-                 [](wchar_t c) { return static_cast<wchar_t>(std::towlower(static_cast<wint_t>(c))); });
+  std::transform(folded.begin(), folded.end(), folded.begin(), [](wchar_t c) {
+    return static_cast<wchar_t>(std::towlower(static_cast<wint_t>(c)));
+  });
   return folded;
 }
 
@@ -130,7 +131,10 @@ std::wstring WideFromUtf8(const std::string& utf8) {
   for (std::size_t i = 0; i < utf8.size();) {
     const auto c = static_cast<unsigned char>(utf8[i]);
     const int length = c < 0x80 ? 1 : c < 0xE0 ? 2 : c < 0xF0 ? 3 : 4;
-    std::uint32_t u = length == 1 ? c : length == 2 ? (c & 0x1Fu) : length == 3 ? (c & 0x0Fu) : (c & 0x07u);
+    std::uint32_t u = length == 1   ? c
+                      : length == 2 ? (c & 0x1Fu)
+                      : length == 3 ? (c & 0x0Fu)
+                                    : (c & 0x07u);
     for (int k = 1; k < length && i + static_cast<std::size_t>(k) < utf8.size(); ++k) {
       u = (u << 6) | (static_cast<unsigned char>(utf8[i + static_cast<std::size_t>(k)]) & 0x3Fu);
     }
@@ -171,7 +175,8 @@ struct DirectoryListing::State {
 DirectoryListing::DirectoryListing(std::wstring_view pattern, ListingAttributes attributes)
     : state_(std::make_unique<State>()) {
   const auto separator = pattern.find_last_of(L"\\/");
-  const std::wstring folder(separator == std::wstring_view::npos ? L"." : pattern.substr(0, separator));
+  const std::wstring folder(separator == std::wstring_view::npos ? L"."
+                                                                 : pattern.substr(0, separator));
   const std::wstring_view namePattern =
       separator == std::wstring_view::npos ? pattern : pattern.substr(separator + 1);
   const std::string hostFolder = HostPath(folder);
@@ -259,8 +264,12 @@ struct TextFileReader::State {
 TextFileReader::TextFileReader(std::wstring_view path)
     : state_(std::make_unique<State>(OpenOrThrow(HostPath(path), O_RDONLY))) {}
 TextFileReader::~TextFileReader() = default;
-bool TextFileReader::AtEnd() { return state_->reader.AtEnd(); }
-bool TextFileReader::ReadLine(std::string& line) { return state_->reader.ReadLine(line); }
+bool TextFileReader::AtEnd() {
+  return state_->reader.AtEnd();
+}
+bool TextFileReader::ReadLine(std::string& line) {
+  return state_->reader.ReadLine(line);
+}
 
 struct TextFileWriter::State {
   explicit State(FileDescriptor descriptor) : fd(std::move(descriptor)) {}
@@ -309,7 +318,11 @@ void TextFileWriter::Close() {
 
 namespace host_double {
 
-void SetHidden(const std::wstring& path) { detail::TheState().hidden.insert(detail::HostPath(path)); }
-void SetSystem(const std::wstring& path) { detail::TheState().system.insert(detail::HostPath(path)); }
+void SetHidden(const std::wstring& path) {
+  detail::TheState().hidden.insert(detail::HostPath(path));
+}
+void SetSystem(const std::wstring& path) {
+  detail::TheState().system.insert(detail::HostPath(path));
+}
 
 }  // namespace host_double

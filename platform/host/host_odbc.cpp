@@ -7,7 +7,8 @@ bool ConfigDataSource(std::uint16_t request, const std::string& driver,
                       const std::string& attributes) {
   auto& state = host_double::detail::TheState();
   // Keep what the ANSI function would read: the list up to and including the final NUL.
-  state.odbcCalls.push_back({request, driver, std::string(attributes.c_str(), attributes.size() + 1)});
+  state.odbcCalls.push_back(
+      {request, driver, std::string(attributes.c_str(), attributes.size() + 1)});
   if (state.odbcResults.empty()) {
     return true;
   }
@@ -23,6 +24,8 @@ namespace host_double {
 void ScriptOdbcResults(std::vector<bool> results) {
   detail::TheState().odbcResults.assign(results.begin(), results.end());
 }
-const std::vector<OdbcCall>& OdbcCalls() { return detail::TheState().odbcCalls; }
+const std::vector<OdbcCall>& OdbcCalls() {
+  return detail::TheState().odbcCalls;
+}
 
 }  // namespace host_double

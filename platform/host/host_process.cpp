@@ -3,17 +3,27 @@
 
 namespace platform {
 
-bool IsPreviousInstanceRunning() { return host_double::detail::TheState().previousInstance; }
+bool IsPreviousInstanceRunning() {
+  return host_double::detail::TheState().previousInstance;
+}
 
-std::wstring SetupFolder() { return host_double::detail::TheState().setupFolder; }
+std::wstring SetupFolder() {
+  return host_double::detail::TheState().setupFolder;
+}
 
-void EndProgram(int exitCode) { throw host_double::ProgramEnded{exitCode}; }
+void EndProgram(int exitCode) {
+  throw host_double::ProgramEnded{exitCode};
+}
 
 }  // namespace platform
 
 namespace host_double {
 
-void SetPreviousInstance(bool running) { detail::TheState().previousInstance = running; }
-void SetSetupFolder(std::wstring folder) { detail::TheState().setupFolder = std::move(folder); }
+void SetPreviousInstance(bool running) {
+  detail::TheState().previousInstance = running;
+}
+void SetSetupFolder(std::wstring folder) {
+  detail::TheState().setupFolder = std::move(folder);
+}
 
 }  // namespace host_double

@@ -17,10 +17,14 @@ std::string Lower(std::string text) {
 
 std::optional<std::string> RootName(platform::registry::Key key) {
   using namespace platform::registry;
-  if (key == kClassesRoot) return "hkcr";
-  if (key == kCurrentUser) return "hkcu";
-  if (key == kLocalMachine) return "hklm";
-  if (key == kUsers) return "hku";
+  if (key == kClassesRoot)
+    return "hkcr";
+  if (key == kCurrentUser)
+    return "hkcu";
+  if (key == kLocalMachine)
+    return "hklm";
+  if (key == kUsers)
+    return "hku";
   return std::nullopt;
 }
 
@@ -198,8 +202,8 @@ void PutKey(Key root, const std::string& subKey) {
 void PutValue(Key root, const std::string& subKey, const std::string& name, std::uint32_t type,
               std::string bytes) {
   PutKey(root, subKey);
-  detail::TheState().keys[FullPath(root, subKey)].values[detail::Lower(name)] = {
-      type, std::move(bytes)};
+  detail::TheState().keys[FullPath(root, subKey)].values[detail::Lower(name)] = {type,
+                                                                                 std::move(bytes)};
 }
 
 void PutString(Key root, const std::string& subKey, const std::string& name,
@@ -228,8 +232,14 @@ void FailNext(RegistryCall call, long code) {
   detail::TheState().registryFaults.emplace_back(call, code);
 }
 
-int OpenKeyCount() { return static_cast<int>(detail::TheState().handles.size()); }
-const std::vector<std::string>& OpenedSubKeys() { return detail::TheState().openedSubKeys; }
-int RegistryWriteCount() { return detail::TheState().registryWrites; }
+int OpenKeyCount() {
+  return static_cast<int>(detail::TheState().handles.size());
+}
+const std::vector<std::string>& OpenedSubKeys() {
+  return detail::TheState().openedSubKeys;
+}
+int RegistryWriteCount() {
+  return detail::TheState().registryWrites;
+}
 
 }  // namespace host_double

@@ -7,8 +7,8 @@ namespace platform {
 
 int ShowMessage(std::wstring_view prompt, int code, std::optional<std::wstring_view> caption) {
   auto& state = host_double::detail::TheState();
-  state.shown.push_back({std::wstring(prompt), code,
-                         caption ? std::optional<std::wstring>(*caption) : std::nullopt});
+  state.shown.push_back(
+      {std::wstring(prompt), code, caption ? std::optional<std::wstring>(*caption) : std::nullopt});
   if (!state.answers.empty()) {
     const int answer = state.answers.front();
     state.answers.pop_front();
@@ -20,7 +20,9 @@ int ShowMessage(std::wstring_view prompt, int code, std::optional<std::wstring_v
   throw std::logic_error("a Yes/No box was shown without a scripted answer");
 }
 
-void SetBusyPointer(bool busy) { host_double::detail::TheState().busy.push_back(busy); }
+void SetBusyPointer(bool busy) {
+  host_double::detail::TheState().busy.push_back(busy);
+}
 
 }  // namespace platform
 
@@ -29,7 +31,11 @@ namespace host_double {
 void ScriptAnswers(std::vector<int> answers) {
   detail::TheState().answers.assign(answers.begin(), answers.end());
 }
-const std::vector<ShownMessage>& ShownMessages() { return detail::TheState().shown; }
-const std::vector<bool>& BusyPointerChanges() { return detail::TheState().busy; }
+const std::vector<ShownMessage>& ShownMessages() {
+  return detail::TheState().shown;
+}
+const std::vector<bool>& BusyPointerChanges() {
+  return detail::TheState().busy;
+}
 
 }  // namespace host_double

@@ -48,10 +48,20 @@ std::string ReadBytes(const std::wstring& path) {
   return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-bool Exists(const std::wstring& path) { return std::filesystem::exists(Host(path)); }
-bool IsFolder(const std::wstring& path) { return std::filesystem::is_directory(Host(path)); }
-void MakeFolders(const std::wstring& path) { std::filesystem::create_directories(Host(path)); }
-void MarkHidden(const std::wstring& path) { host_double::SetHidden(path); }
-void MarkSystem(const std::wstring& path) { host_double::SetSystem(path); }
+bool Exists(const std::wstring& path) {
+  return std::filesystem::exists(Host(path));
+}
+bool IsFolder(const std::wstring& path) {
+  return std::filesystem::is_directory(Host(path));
+}
+void MakeFolders(const std::wstring& path) {
+  std::filesystem::create_directories(Host(path));
+}
+void MarkHidden(const std::wstring& path) {
+  host_double::SetHidden(path);
+}
+void MarkSystem(const std::wstring& path) {
+  host_double::SetSystem(path);
+}
 
 }  // namespace test_support
