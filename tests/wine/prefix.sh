@@ -38,6 +38,9 @@ case $action in
         'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontSubstitutes' \
         /v "$face" /t REG_SZ /d IPAGothic /f >/dev/null 2>&1
     done
+    # Xvfb runs no window manager: Wine draws the title bars itself, so pictures show the caption.
+    "$here/run.sh" "$prefix" reg add 'HKCU\Software\Wine\X11 Driver' \
+      /v Decorated /t REG_SZ /d N /f >/dev/null 2>&1
     WINEPREFIX=$prefix wineserver -w
     ;;
   cleanup)
