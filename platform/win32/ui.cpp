@@ -1,0 +1,28 @@
+#include "platform/ui.h"
+
+#include <windows.h>
+
+#include <string>
+
+namespace platform {
+
+static_assert(box::kOkOnly == MB_OK && box::kYesNo == MB_YESNO && box::kCritical == MB_ICONHAND &&
+              box::kInformation == MB_ICONASTERISK && box::kSystemModal == MB_SYSTEMMODAL);
+static_assert(box::kOk == IDOK && box::kYes == IDYES && box::kNo == IDNO);
+
+// A box that cannot be shown answers 0, which matches none of the answers a caller looks for.
+// Throwing instead would take the error trap, whose report is itself a box.
+int ShowMessage(std::wstring_view prompt, int code, std::optional<std::wstring_view> caption) {
+  const std::wstring promptText(prompt);
+  const std::wstring captionText(caption.value_or(kApplicationTitle));
+  return ::MessageBoxW(nullptr, promptText.c_str(), captionText.c_str(), static_cast<UINT>(code));
+}
+
+void SetBusyPointer(bool busy) {
+  // Without UNICODE the IDC_ names are typed as narrow resource names; they are plain numbers,
+  // which the wide entry reads just the same.
+  const auto cursor = reinterpret_cast<const wchar_t*>(busy ? IDC_WAIT : IDC_ARROW);
+  ::SetCursor(::LoadCursorW(nullptr, cursor));
+}
+
+}  // namespace platform

@@ -1,0 +1,66 @@
+// Owners for the Win32 handles of the platform layer, so that every handle is closed on every way
+// out, exceptions included. Each kind of handle has its own "no handle" value and closing call.
+#pragma once
+
+#include <windows.h>
+
+#include <utility>
+
+namespace platform::win32 {
+
+template <typename Traits>
+class UniqueHandle {
+ public:
+  using Value = typename Traits::Value;
+
+  UniqueHandle() = default;
+  explicit UniqueHandle(Value value) : value_(value) {}
+  ~UniqueHandle() { reset(); }
+  UniqueHandle(UniqueHandle&& other) noexcept : value_(other.release()) {}
+  UniqueHandle& operator=(UniqueHandle&& other) noexcept {
+    reset(other.release());
+    return *this;
+  }
+  UniqueHandle(const UniqueHandle&) = delete;
+  UniqueHandle& operator=(const UniqueHandle&) = delete;
+
+  Value get() const { return value_; }
+  explicit operator bool() const { return value_ != Traits::Invalid(); }
+
+  Value release() { return std::exchange(value_, Traits::Invalid()); }
+  void reset(Value value = Traits::Invalid()) {
+    const Value old = std::exchange(value_, value);
+    if (old != Traits::Invalid()) {
+      Traits::Close(old);
+    }
+  }
+
+ private:
+  Value value_ = Traits::Invalid();
+};
+
+// CreateFileW and FindFirstFileW fail with INVALID_HANDLE_VALUE; the named kernel objects, such as
+// mutexes, fail with a null handle.
+struct FileHandleTraits {
+  using Value = HANDLE;
+  static Value Invalid() { return INVALID_HANDLE_VALUE; }
+  static void Close(Value value) { ::CloseHandle(value); }
+};
+
+struct FindHandleTraits {
+  using Value = HANDLE;
+  static Value Invalid() { return INVALID_HANDLE_VALUE; }
+  static void Close(Value value) { ::FindClose(value); }
+};
+
+struct KernelObjectTraits {
+  using Value = HANDLE;
+  static Value Invalid() { return nullptr; }
+  static void Close(Value value) { ::CloseHandle(value); }
+};
+
+using UniqueFile = UniqueHandle<FileHandleTraits>;
+using UniqueFind = UniqueHandle<FindHandleTraits>;
+using UniqueKernelObject = UniqueHandle<KernelObjectTraits>;
+
+}  // namespace platform::win32

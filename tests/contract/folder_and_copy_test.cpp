@@ -1,0 +1,68 @@
+// Making folders and copying files, on either platform, with the Win32 failure numbers that the
+// setup reports.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "platform/failure.h"
+#include "platform/files.h"
+#include "tests/support/test_files.h"
+
+namespace {
+
+using platform::Failure;
+using test_support::ReadBytes;
+using test_support::TempFolder;
+using test_support::WriteBytes;
+using ::testing::Property;
+using ::testing::Throws;
+
+constexpr std::uint32_t kFileNotFound = 2;
+constexpr std::uint32_t kPathNotFound = 3;
+constexpr std::uint32_t kAlreadyExists = 183;
+
+auto FailsWith(std::uint32_t number) {
+  return Throws<Failure>(Property(&Failure::number, number));
+}
+
+TEST(MakeFolderContract, MakesOneLevel) {
+  const TempFolder folder;
+  platform::MakeFolder(folder / L"データ");
+  EXPECT_TRUE(test_support::IsFolder(folder / L"データ"));
+}
+
+TEST(MakeFolderContract, NeedsTheParent) {
+  const TempFolder folder;
+  EXPECT_THAT([&] { platform::MakeFolder(folder / L"a\\b"); }, FailsWith(kPathNotFound));
+  EXPECT_FALSE(test_support::Exists(folder / L"a"));
+}
+
+TEST(MakeFolderContract, NeedsAFreeName) {
+  const TempFolder folder;
+  test_support::MakeFolders(folder / L"taken");
+  WriteBytes(folder / L"file", "f");
+  EXPECT_THAT([&] { platform::MakeFolder(folder / L"taken"); }, FailsWith(kAlreadyExists));
+  EXPECT_THAT([&] { platform::MakeFolder(folder / L"file"); }, FailsWith(kAlreadyExists));
+}
+
+TEST(CopyFileContract, CreatesOrOverwritesTheDestination) {
+  const TempFolder folder;
+  WriteBytes(folder / L"source", "new\r\n");
+  WriteBytes(folder / L"old", "old content, longer than the new\r\n");
+
+  platform::CopyFileOverwriting(folder / L"source", folder / L"old");
+  platform::CopyFileOverwriting(folder / L"source", folder / L"コピー");
+
+  EXPECT_EQ(ReadBytes(folder / L"old"), "new\r\n");
+  EXPECT_EQ(ReadBytes(folder / L"コピー"), "new\r\n");
+  EXPECT_EQ(ReadBytes(folder / L"source"), "new\r\n");
+}
+
+TEST(CopyFileContract, AMissingSourceLeavesTheDestinationAlone) {
+  const TempFolder folder;
+  WriteBytes(folder / L"destination", "kept");
+  EXPECT_THAT([&] { platform::CopyFileOverwriting(folder / L"missing", folder / L"destination"); },
+              FailsWith(kFileNotFound));
+  EXPECT_EQ(ReadBytes(folder / L"destination"), "kept");
+}
+
+}  // namespace

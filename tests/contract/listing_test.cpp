@@ -1,0 +1,76 @@
+// What a listing yields, on either platform: the setup finds its files and tests whether names
+// exist through it, so hidden and system entries must stay out of sight on both.
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "platform/files.h"
+#include "tests/support/test_files.h"
+
+namespace {
+
+using platform::DirectoryListing;
+using platform::ListingAttributes;
+using test_support::TempFolder;
+using ::testing::ElementsAre;
+using ::testing::IsEmpty;
+
+std::vector<std::wstring> ListAll(const std::wstring& pattern, ListingAttributes attributes) {
+  DirectoryListing listing(pattern, attributes);
+  std::vector<std::wstring> names;
+  for (std::wstring name = listing.Next(); !name.empty(); name = listing.Next()) {
+    names.push_back(name);
+  }
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+class DirectoryListingContract : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    test_support::WriteBytes(folder_ / L"plain.txt", "p");
+    // In code page 932 the second byte of 表 is "\", which must not split the name.
+    test_support::WriteBytes(folder_ / L"表.ini", "j");
+    test_support::WriteBytes(folder_ / L"hidden.txt", "h");
+    test_support::MarkHidden(folder_ / L"hidden.txt");
+    test_support::WriteBytes(folder_ / L"system.txt", "s");
+    test_support::MarkSystem(folder_ / L"system.txt");
+    test_support::MakeFolders(folder_ / L"sub");
+    test_support::MakeFolders(folder_ / L"hidden-sub");
+    test_support::MarkHidden(folder_ / L"hidden-sub");
+  }
+
+  TempFolder folder_;
+};
+
+TEST_F(DirectoryListingContract, PlainFilesLeaveOutHiddenSystemAndFolders) {
+  EXPECT_THAT(ListAll(folder_ / L"*.*", ListingAttributes::kPlainFiles),
+              ElementsAre(L"plain.txt", L"表.ini"));
+}
+
+TEST_F(DirectoryListingContract, WithFoldersAddsVisibleFoldersOnly) {
+  EXPECT_THAT(ListAll(folder_ / L"*.*", ListingAttributes::kWithFolders),
+              ElementsAre(L"plain.txt", L"sub", L"表.ini"));
+}
+
+TEST_F(DirectoryListingContract, ANameFindsItselfOnlyWhenVisible) {
+  EXPECT_THAT(ListAll(folder_ / L"sub", ListingAttributes::kWithFolders), ElementsAre(L"sub"));
+  EXPECT_THAT(ListAll(folder_ / L"表.ini", ListingAttributes::kWithFolders),
+              ElementsAre(L"表.ini"));
+  EXPECT_THAT(ListAll(folder_ / L"sub", ListingAttributes::kPlainFiles), IsEmpty());
+  EXPECT_THAT(ListAll(folder_ / L"hidden.txt", ListingAttributes::kWithFolders), IsEmpty());
+  EXPECT_THAT(ListAll(folder_ / L"system.txt", ListingAttributes::kWithFolders), IsEmpty());
+  EXPECT_THAT(ListAll(folder_ / L"hidden-sub", ListingAttributes::kWithFolders), IsEmpty());
+  EXPECT_THAT(ListAll(folder_ / L"none.txt", ListingAttributes::kWithFolders), IsEmpty());
+}
+
+TEST_F(DirectoryListingContract, AMissingFolderYieldsNothingAgainAndAgain) {
+  DirectoryListing listing(folder_ / L"missing\\*.*", ListingAttributes::kWithFolders);
+  EXPECT_EQ(listing.Next(), L"");
+  EXPECT_EQ(listing.Next(), L"");
+}
+
+}  // namespace

@@ -1,0 +1,78 @@
+// The registry wrappers against the real registry of the Wine prefix.
+#include <windows.h>
+
+#include <array>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "platform/registry.h"
+
+namespace {
+
+namespace registry = platform::registry;
+
+constexpr char kTestRoot[] = "Software\\tessal-setup-tests";
+
+class RegistryWin32 : public ::testing::Test {
+ protected:
+  void SetUp() override { RemoveTestKeys(); }
+  void TearDown() override { RemoveTestKeys(); }
+
+  static void RemoveTestKeys() { ::RegDeleteTreeA(HKEY_CURRENT_USER, kTestRoot); }
+  static std::string Below(const char* name) { return std::string(kTestRoot) + "\\" + name; }
+};
+
+TEST_F(RegistryWin32, PredefinedRootsAreTheHandlesOfWindows) {
+  EXPECT_EQ(registry::kCurrentUser, reinterpret_cast<registry::Key>(HKEY_CURRENT_USER));
+  EXPECT_EQ(registry::kLocalMachine, reinterpret_cast<registry::Key>(HKEY_LOCAL_MACHINE));
+  EXPECT_EQ(registry::kClassesRoot, reinterpret_cast<registry::Key>(HKEY_CLASSES_ROOT));
+  EXPECT_EQ(registry::kUsers, reinterpret_cast<registry::Key>(HKEY_USERS));
+}
+
+TEST_F(RegistryWin32, OpeningAMissingKeyReportsFileNotFound) {
+  registry::Key key = 0;
+  EXPECT_EQ(registry::OpenKey(registry::kCurrentUser, Below("missing"), registry::kKeyRead, key),
+            registry::kFileNotFound);
+}
+
+TEST_F(RegistryWin32, ACreatedChainHoldsAStringValue) {
+  const std::string path = Below("product\\1.01");
+  const std::string value = "C:\\表\\data";  // stored with its NUL, as REG_SZ is
+  const std::span<const char> stored(value.c_str(), value.size() + 1);
+
+  registry::Key key = 0;
+  std::uint32_t disposition = 0;
+  ASSERT_EQ(
+      registry::CreateKey(registry::kCurrentUser, path, registry::kKeyAllAccess, key, disposition),
+      registry::kSuccess);
+  EXPECT_EQ(disposition, static_cast<std::uint32_t>(REG_CREATED_NEW_KEY));
+  EXPECT_EQ(registry::SetValue(key, "Path", registry::kTypeString, stored), registry::kSuccess);
+  EXPECT_EQ(registry::CloseKey(key), registry::kSuccess);
+
+  ASSERT_EQ(
+      registry::CreateKey(registry::kCurrentUser, path, registry::kKeyAllAccess, key, disposition),
+      registry::kSuccess);
+  EXPECT_EQ(disposition, static_cast<std::uint32_t>(REG_OPENED_EXISTING_KEY));
+  EXPECT_EQ(registry::CloseKey(key), registry::kSuccess);
+
+  ASSERT_EQ(registry::OpenKey(registry::kCurrentUser, path, registry::kKeyRead, key),
+            registry::kSuccess);
+  registry::OpenedKey opened(key);
+  std::array<char, 64> data{};
+  std::uint32_t type = 0;
+  std::uint32_t size = 0;
+  ASSERT_EQ(registry::QueryValue(opened.get(), "Path", type, data, size), registry::kSuccess);
+  EXPECT_EQ(type, registry::kTypeString);
+  EXPECT_EQ(std::string(data.data(), size), std::string(stored.data(), stored.size()));
+
+  std::array<char, 2> small{};
+  EXPECT_EQ(registry::QueryValue(opened.get(), "Path", type, small, size), registry::kMoreData);
+  EXPECT_EQ(size, stored.size());
+
+  EXPECT_EQ(registry::QueryValue(opened.get(), "Missing", type, data, size),
+            registry::kFileNotFound);
+  EXPECT_EQ(opened.Close(), registry::kSuccess);
+}
+
+}  // namespace
