@@ -1,0 +1,91 @@
+// The folder routines and the configuration rewrite on real Windows files: real attributes, real
+// error codes, and the boxes of the routines answered as a user would.
+#include <windows.h>
+
+#include <gmock/gmock.h>
+
+#include "box_answerer.h"
+#include "common/folders.h"
+#include "platform/failure.h"
+#include "setup/configuration_rewrite.h"
+#include "tests/support/test_files.h"
+
+namespace {
+
+using test_support::Exists;
+using test_support::ReadBytes;
+using test_support::TempFolder;
+using test_support::WriteBytes;
+
+class FolderRoutinesWin32 : public ::testing::Test {
+ protected:
+  TempFolder temp;
+  test_support::BoxAnswerer answerer;
+};
+
+TEST_F(FolderRoutinesWin32, MkDirReportsAMissingParentWithTheFolderOnTheSecondLine) {
+  EXPECT_TRUE(common::FU_MkDir(temp / L"made"));
+  EXPECT_TRUE(common::FU_MkDir(temp / L"made"));
+  WriteBytes(temp / L"file", "x");
+  EXPECT_TRUE(common::FU_MkDir(temp / L"file"));
+
+  const std::wstring orphan = temp / L"missing\\child";
+  EXPECT_FALSE(common::FU_MkDir(orphan));
+  const auto boxes = answerer.Answered();
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_THAT(boxes[0].text, ::testing::StartsWith(L"ｴﾗｰ発生(共通/FU_MkDir) 3:"));
+  EXPECT_THAT(boxes[0].text, ::testing::EndsWith(L"\r" + orphan));
+  EXPECT_EQ(boxes[0].caption, L"setup");
+  EXPECT_EQ(boxes[0].code, 4112);
+}
+
+TEST_F(FolderRoutinesWin32, CopyFolderLeavesHiddenSystemAndSubFoldersBehind) {
+  const std::wstring from = temp / L"from";
+  test_support::MakeFolders(from + L"\\src");
+  WriteBytes(from + L"\\plain.txt", "plain");
+  WriteBytes(from + L"\\hidden.txt", "h");
+  WriteBytes(from + L"\\system.txt", "s");
+  WriteBytes(from + L"\\src\\A.java", "class A {}");
+  test_support::MarkHidden(from + L"\\hidden.txt");
+  test_support::MarkSystem(from + L"\\system.txt");
+
+  common::FU_CopyFolder(from, temp / L"to");
+  EXPECT_EQ(ReadBytes(temp / L"to\\plain.txt"), "plain");
+  EXPECT_FALSE(Exists(temp / L"to\\hidden.txt"));
+  EXPECT_FALSE(Exists(temp / L"to\\system.txt"));
+  EXPECT_FALSE(Exists(temp / L"to\\src"));
+  EXPECT_TRUE(answerer.Answered().empty());
+}
+
+TEST_F(FolderRoutinesWin32, AReadOnlyFileIsOverwrittenButAFolderInTheWayStopsTheCopy) {
+  const std::wstring from = temp / L"from";
+  test_support::MakeFolders(from);
+  WriteBytes(from + L"\\a.txt", "new");
+  test_support::MakeFolders(temp / L"to");
+  WriteBytes(temp / L"to\\a.txt", "old");
+  ::SetFileAttributesW((temp / L"to\\a.txt").c_str(), FILE_ATTRIBUTE_READONLY);
+  // Wine run by root maps read-only onto Unix permissions, which root does not obey.
+  common::FU_CopyFolder(from, temp / L"to");
+  EXPECT_EQ(ReadBytes(temp / L"to\\a.txt"), "new");
+  ::SetFileAttributesW((temp / L"to\\a.txt").c_str(), FILE_ATTRIBUTE_NORMAL);
+
+  test_support::MakeFolders(temp / L"blocked\\a.txt");
+  try {
+    common::FU_CopyFolder(from, temp / L"blocked");
+    ADD_FAILURE() << "a folder where the file goes must stop the copy";
+  } catch (const platform::Failure& failure) {
+    EXPECT_EQ(failure.number(), 5u);
+    EXPECT_FALSE(failure.description().empty());
+  }
+}
+
+TEST_F(FolderRoutinesWin32, TheRewriteKeepsTheLineCountOfUnixFilesAndTheBackupWhole) {
+  const std::wstring file = temp / L"logging.properties";
+  const std::string original = "a=1\njava.util.logging.FileHandler.pattern = C:/TOMCAT/x.log\nb=2";
+  WriteBytes(file, original);
+  setup::RewriteFile(file, temp / L"logging.org", L"C:/TOMCAT", L"pattern = D:/Tomcat/x.log");
+  EXPECT_EQ(ReadBytes(file), "a=1\r\npattern = D:/Tomcat/x.log\r\nb=2\r\n");
+  EXPECT_EQ(ReadBytes(temp / L"logging.org"), original);
+}
+
+}  // namespace
