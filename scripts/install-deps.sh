@@ -1,0 +1,36 @@
+#!/bin/bash
+# Installs what the build and the tests need on a fresh Debian 12, as root, without questions.
+# Packages already present are left alone, so a second call costs a few seconds.
+set -euo pipefail
+
+packages=(
+  # the native build and its tests
+  cmake ninja-build g++ googletest python3
+  # the Windows builds (posix thread model: std::mutex for GoogleTest)
+  g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix binutils-mingw-w64-x86-64
+  binutils-mingw-w64-i686
+  # the Windows tests: wine64 on a virtual X display, a Japanese locale and a font for its texts
+  wine wine64 xvfb xauth x11-utils locales fonts-ipafont-gothic
+  # pictures of the message boxes
+  imagemagick
+)
+
+missing=()
+for package in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed'; then
+    missing+=("$package")
+  fi
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "installing: ${missing[*]}"
+  export DEBIAN_FRONTEND=noninteractive
+  apt-get update -qq
+  apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+fi
+
+# Code page 932 under Wine comes from the Japanese locale of the host.
+if ! locale -a 2>/dev/null | grep -qi '^ja_JP\.utf-\?8$'; then
+  sed -i 's/^# *\(ja_JP.UTF-8 UTF-8\)/\1/' /etc/locale.gen
+  grep -q '^ja_JP.UTF-8 UTF-8' /etc/locale.gen || echo 'ja_JP.UTF-8 UTF-8' >>/etc/locale.gen
+  locale-gen >/dev/null
+fi
