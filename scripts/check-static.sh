@@ -1,0 +1,98 @@
+#!/bin/bash
+# Static checks of the project's own code: clang-tidy with the checked-in .clang-tidy, cppcheck,
+# and the formatting of every C++ file against .clang-format. Fails on the first finding of any.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+jobs=$(nproc)
+mingw_cxx=x86_64-w64-mingw32-g++-posix
+
+# --- Tools -------------------------------------------------------------------------------------
+packages=(clang-tidy clang-format cppcheck cmake ninja-build g++ googletest python3
+  g++-mingw-w64-x86-64-posix)
+missing=()
+for package in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed'; then
+    missing+=("$package")
+  fi
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "installing: ${missing[*]}"
+  export DEBIAN_FRONTEND=noninteractive
+  apt-get update -qq
+  apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+fi
+
+# The files of a compile database that lie below the given folders of the tree, one a line.
+sources_in() {
+  python3 - "$@" <<'PY'
+import json, os, sys
+database, folders = sys.argv[1], sys.argv[2:]
+root = os.getcwd() + "/"
+for entry in json.load(open(database)):
+    path = os.path.normpath(os.path.join(entry["directory"], entry["file"]))
+    relative = path[len(root):] if path.startswith(root) else path
+    if relative.endswith(".cpp") and any(relative.startswith(f) for f in folders):
+        print(relative)
+PY
+}
+
+# --- clang-tidy, on Linux: the portable code and the host double -------------------------------
+# Configuring is enough: clang-tidy needs the compile commands, not the objects.
+if [ ! -f build/native/compile_commands.json ]; then
+  cmake --preset native >/dev/null
+fi
+mapfile -t native_sources < <(sources_in build/native/compile_commands.json \
+  app/ common/ platform/ setup/)
+
+# --- clang-tidy, on Windows: the Win32 platform layer and the entry point ----------------------
+# clang parses them for the mingw target with mingw's own C++ library and headers; clang's
+# builtin headers replace gcc's, which clang cannot read.
+if [ ! -f build/tidy-win64/compile_commands.json ]; then
+  cmake -S . -B build/tidy-win64 -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-x86_64.cmake \
+    -DCMAKE_BUILD_TYPE=Debug -DSETUP_TESTS=OFF >/dev/null
+fi
+mapfile -t win32_sources < <(sources_in build/tidy-win64/compile_commands.json \
+  platform/win32/ app/winmain.cpp)
+win32_args=(--extra-arg=--target=x86_64-w64-mingw32 --extra-arg=-nostdinc++)
+while read -r dir; do
+  dir=$(realpath "$dir")
+  case "$dir" in
+    /usr/lib/gcc/*/include | /usr/lib/gcc/*/include-fixed) ;;
+    *) win32_args+=("--extra-arg=-isystem$dir") ;;
+  esac
+done < <($mingw_cxx -xc++ -E -v - </dev/null 2>&1 |
+  sed -n '/#include <...> search starts here/,/End of search list/p' | grep '^ ')
+
+echo "clang-tidy: ${#native_sources[@]} files for Linux, ${#win32_sources[@]} for Windows"
+tidy_status=0
+printf '%s\n' "${native_sources[@]}" |
+  xargs -P"$jobs" -n1 clang-tidy -p build/native --quiet 2>/dev/null || tidy_status=1
+printf '%s\n' "${win32_sources[@]}" |
+  xargs -P"$jobs" -n1 clang-tidy -p build/tidy-win64 --quiet "${win32_args[@]}" 2>/dev/null ||
+  tidy_status=1
+if [ $tidy_status -ne 0 ]; then
+  echo "clang-tidy: FAILED" >&2
+  exit 1
+fi
+echo "clang-tidy: clean"
+
+# --- cppcheck ----------------------------------------------------------------------------------
+cppcheck_args=(--enable=warning,performance,portability --error-exitcode=1 --inline-suppr
+  --std=c++20 --language=c++ -I . -j"$jobs" --quiet)
+cppcheck "${cppcheck_args[@]}" "${native_sources[@]}" tests/fuzz/*.cpp
+cppcheck "${cppcheck_args[@]}" --library=windows --platform=win64 -D_WIN32 -D_WIN64 \
+  "${win32_sources[@]}"
+echo "cppcheck: clean"
+
+# --- clang-format ------------------------------------------------------------------------------
+if git rev-parse --is-inside-work-tree >/dev/null 2>&1; then
+  mapfile -t formatted < <(git ls-files --cached --others --exclude-standard -- '*.cpp' '*.h')
+else
+  mapfile -t formatted < <(find app common platform setup tests tools -name '*.cpp' -o -name '*.h')
+fi
+if ! printf '%s\n' "${formatted[@]}" | xargs -P"$jobs" -n16 clang-format --dry-run --Werror; then
+  echo "clang-format: FAILED (clang-format -i on the files above)" >&2
+  exit 1
+fi
+echo "clang-format: ${#formatted[@]} files clean"

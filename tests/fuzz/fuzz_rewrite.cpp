@@ -1,0 +1,91 @@
+// The rewrite of a configuration file of any content: one output line per input line, each
+// ending in CR LF; a line without the search text passes byte for byte; the backup is the input.
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <string>
+
+#include "fuzz_support.h"
+#include "platform/host/host_double.h"
+#include "platform/text.h"
+#include "setup/configuration_rewrite.h"
+
+namespace {
+
+constexpr std::wstring_view kSearch = L"C:/TOMCAT";
+constexpr std::string_view kSearchBytes = "C:/TOMCAT";
+// Double-byte characters in the replacement, as a Japanese Tomcat folder gives them.
+constexpr std::wstring_view kReplacement =
+    L"    <logFile>D:/アプリ/Tomcat 4.1/webapps/tessal/logs/poolman.log</logFile>";
+
+// One folder for the whole run, below TMPDIR, which the fuzz script points into its own folder.
+const std::string& Folder() {
+  static const std::string folder = [] {
+    const char* const base = std::getenv("TMPDIR");
+    std::string pattern = std::string(base != nullptr ? base : "/tmp") + "/fuzz_rewrite.XXXXXX";
+    fuzz::Require(::mkdtemp(pattern.data()) != nullptr, "a folder for the files");
+    return pattern;
+  }();
+  return folder;
+}
+
+std::string ReadAll(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  fuzz::Require(in.good(), "the file can be read back");
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+void WriteAll(const std::string& path, std::string_view bytes) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  fuzz::Require(out.good(), "the file can be written");
+}
+
+bool IsAscii(std::string_view bytes) {
+  return std::all_of(bytes.begin(), bytes.end(),
+                     [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  host_double::Reset();
+  const std::string input(reinterpret_cast<const char*>(data), size);
+  const std::string file = Folder() + "/poolman.xml";
+  const std::string backup = Folder() + "/poolman.org";
+  WriteAll(file, input);
+
+  // The folder's name is ASCII, so its bytes are its characters.
+  setup::RewriteFile(std::wstring(file.begin(), file.end()),
+                     std::wstring(backup.begin(), backup.end()), kSearch, kReplacement);
+
+  fuzz::Require(ReadAll(backup) == input, "the backup is the input");
+  const std::string output = ReadAll(file);
+  const std::string replacement = platform::ToAnsi(kReplacement);
+  std::size_t at = 0;
+  for (const fuzz::Line& line : fuzz::SplitLines(input)) {
+    const std::string_view rest = std::string_view(output).substr(at);
+    const bool kept = rest.starts_with(line.text + "\r\n");
+    const bool replaced = rest.starts_with(replacement + "\r\n");
+    fuzz::Require(kept || replaced, "each line comes out, kept or replaced, with CR LF");
+    const bool holdsBytes = line.text.find(kSearchBytes) != std::string::npos;
+    if (!holdsBytes) {
+      fuzz::Require(kept, "a line without the search text comes out byte for byte");
+    } else if (IsAscii(line.text)) {
+      fuzz::Require(replaced, "an ASCII line with the search text is replaced");
+    } else {
+      const bool holdsText = platform::FromAnsi(line.text).find(kSearch) != std::wstring::npos;
+      fuzz::Require(holdsText ? replaced : kept,
+                    "a line is replaced when its text holds the search");
+    }
+    // Neither text holds a CR, so when both match they are the same length.
+    at += (replaced ? replacement.size() : line.text.size()) + 2;
+  }
+  fuzz::Require(at == output.size(), "one output line per input line, and nothing more");
+  return 0;
+}
