@@ -1,0 +1,498 @@
+#!/usr/bin/env python3
+"""End-to-end scenarios of setup.exe on a Windows machine under wine64.
+
+    scenarios.py --list
+    scenarios.py template --work DIR --mbdriver EXE [--odbc-driver DLL]
+    scenarios.py cleanup --work DIR
+    scenarios.py run NAME --work DIR --setup EXE --mbdriver EXE
+
+The template machine (JDK 1.4 and Tomcat 4.1 installed and registered, the sample distribution in
+C:\\dist, the stand-in Access driver if one was built) is made once; each scenario runs on a copy
+of it. A scenario checks what the user saw (the boxes in order and the exit code) and what the run
+left on the machine (registry values and their types, the product folders byte for byte, the data
+source). Its machine is kept for a look when a check fails.
+"""
+
+from __future__ import annotations
+
+import argparse
+import pathlib
+import re
+import sys
+
+import machine as m
+from machine import Box, Machine, Value
+
+QUESTION = Box("setup", "セットアップを開始してよろしいですか？", 68)
+COMPLETED = Box("setup", "セットアップが完了しました。", 64)
+ALREADY_RUNNING = Box("警告", "setup.exeは既に起動されています。", 16)
+NO_JDK = Box("setup", "Java 2 SDK 1.4がインストールされていません。\r先にインストールを行って下さい。", 16)
+NO_TOMCAT = Box("setup",
+                "Apache Tomcat 4.1.40がインストールされていません。\r先にインストールを行って下さい。",
+                16)
+NO_DATA_SOURCE = Box("setup", "データソースTESSALが登録されませんでした。", 16)
+PATH_UNREADABLE = Box("警告", "レジストリキー値が取得出来ません" + m.ENVIRONMENT_KEY + "Path", 16)
+# The report of a failure that no routine trapped: its number and the system's description.
+FAILURE_REPORT = re.compile(r"実行時エラー '\d+':\r\n\r\n.+", re.DOTALL)
+
+# Where each packaged folder goes: (below the distribution, JDK or Tomcat, below that folder).
+DEPLOYMENTS = [
+    (r"J2SE\bin", "jdk", "bin"),
+    (r"J2SE\jre\lib", "jdk", r"jre\lib"),
+    (r"TOMCAT\conf", "tomcat", "conf"),
+    (r"TOMCAT\webapps\tessal", "tomcat", r"webapps\tessal"),
+    (r"TOMCAT\webapps\tessal\images", "tomcat", r"webapps\tessal\images"),
+    (r"TOMCAT\webapps\tessal\logs", "tomcat", r"webapps\tessal\logs"),
+    (r"TOMCAT\webapps\tessal\temp", "tomcat", r"webapps\tessal\temp"),
+    (r"TOMCAT\webapps\tessal\WEB-INF", "tomcat", r"webapps\tessal\WEB-INF"),
+    (r"TOMCAT\webapps\tessal\WEB-INF\classes", "tomcat", r"webapps\tessal\WEB-INF\classes"),
+    (r"TOMCAT\webapps\tessal\WEB-INF\classes\tessalLib", "tomcat",
+     r"webapps\tessal\WEB-INF\classes\tessalLib"),
+    (r"TOMCAT\webapps\tessal\WEB-INF\lib", "tomcat", r"webapps\tessal\WEB-INF\lib"),
+    (r"TOMCAT\webapps\tessal\xls", "tomcat", r"webapps\tessal\xls"),
+]
+
+# The configuration lines that name the sample's C:\TOMCAT, and the line each becomes for a
+# Tomcat folder T (given with "\" and with "/").
+REWRITES = [
+    ("jdk", r"jre\lib\logging.properties", r"jre\lib\logging.org",
+     "java.util.logging.FileHandler.pattern = C:/TOMCAT/webapps/tessal/logs/system.log",
+     "java.util.logging.FileHandler.pattern = {slash}/webapps/tessal/logs/system.log"),
+    ("tomcat", r"webapps\tessal\WEB-INF\web.xml", r"webapps\tessal\WEB-INF\web.org",
+     r"    <param-value>C:\TOMCAT\webapps\tessal\</param-value>",
+     r"    <param-value>{home}\webapps\tessal\</param-value>"),
+    ("tomcat", r"webapps\tessal\WEB-INF\classes\poolman.xml",
+     r"webapps\tessal\WEB-INF\classes\poolman.org",
+     "    <logFile>C:/TOMCAT/webapps/tessal/logs/poolman.log</logFile>",
+     "    <logFile>{slash}/webapps/tessal/logs/poolman.log</logFile>"),
+]
+
+# Written by Wine itself whenever the machine starts (the display driver's date).
+VOLATILE_KEYS = (m.HKLM + r"\System\CurrentControlSet\Control\Class"
+                 r"\{4d36e968-e325-11ce-bfc1-08002be10318}",)
+
+
+def class_path(tomcat: str) -> str:
+    return ";".join(tomcat + suffix for suffix in (
+        r"\common\lib\servlet.jar",
+        r"\webapps\tessal\WEB-INF\lib\jcom.jar",
+        r"\webapps\tessal\WEB-INF\lib\poolman.jar",
+        r"\webapps\tessal\WEB-INF\lib\xercesImpl.jar",
+        r"\webapps\tessal\WEB-INF\lib\xmlParserAPIs.jar",
+        r"\webapps\tessal\WEB-INF\classes",
+    ))
+
+
+# --- What a run should leave -------------------------------------------------------------------
+
+def packaged_files(folder: str) -> dict[str, bytes]:
+    """The files of a packaged folder that the setup deploys: its plain files, not those that the
+    distribution marks hidden or system, not its sub-folders."""
+    marked = {name.lower() for _, name in m.read_attributes()}
+    source = m.SAMPLE / pathlib.PureWindowsPath(folder).as_posix()
+    return {p.name: p.read_bytes() for p in sorted(source.iterdir())
+            if p.is_file() and f"{folder}\\{p.name}".lower() not in marked}
+
+
+def replace_line(original: bytes, old: str, new: str) -> bytes:
+    lines = original.split(b"\r\n")
+    wanted = old.encode("cp932")
+    if lines.count(wanted) != 1:
+        raise AssertionError(f"the sample holds {lines.count(wanted)} lines {old!r}, not 1")
+    return b"\r\n".join(new.encode("cp932") if line == wanted else line for line in lines)
+
+
+class Homes:
+    def __init__(self, jdk: str = m.JAVA_HOME, tomcat: str = m.TOMCAT_HOME):
+        self.jdk = jdk
+        self.tomcat = tomcat
+
+    def folder(self, base: str) -> str:
+        return self.jdk if base == "jdk" else self.tomcat
+
+    def rewritten_line(self, template: str) -> str:
+        return template.format(home=self.tomcat, slash=self.tomcat.replace("\\", "/"))
+
+
+def deployed(before: dict[str, dict[str, bytes]], homes: Homes, rows: int = len(DEPLOYMENTS),
+             rewritten: bool = True) -> dict[str, dict[str, bytes]]:
+    """The product folders ("jdk", "tomcat") after the first rows of the deployment, and the
+    rewrite if it came."""
+    after = {base: dict(files) for base, files in before.items()}
+    for source, base, destination in DEPLOYMENTS[:rows]:
+        for name, data in packaged_files(source).items():
+            after[base][f"{destination}\\{name}"] = data
+    if rewritten:
+        for base, file, backup, old, new in REWRITES:
+            original = after[base][file]
+            after[base][backup] = original
+            after[base][file] = replace_line(original, old, homes.rewritten_line(new))
+    return after
+
+
+# --- Checking ------------------------------------------------------------------------------------
+
+class Checks:
+    def __init__(self, scenario: str):
+        self.scenario = scenario
+        self.failures = 0
+
+    def fail(self, message: str) -> None:
+        print(f"FAIL [{self.scenario}]: {message}", flush=True)
+        self.failures += 1
+
+    def equal(self, what: str, expected, actual) -> None:
+        if expected != actual:
+            self.fail(f"{what}: expected {expected!s}, got {actual!s}")
+
+    def true(self, what: str, condition: bool) -> None:
+        if not condition:
+            self.fail(what)
+
+    def run(self, what: str, run: m.Run, exit_code: int, boxes: list) -> None:
+        """The boxes in order (a pattern stands for a failure report with such a text) and the
+        exit code."""
+        for error in run.errors:
+            self.fail(f"{what}: mbdriver: {error}")
+        self.equal(f"{what}: exit code", exit_code, run.exit_code)
+        shown = "\n    ".join(map(str, run.boxes))
+        if len(boxes) != len(run.boxes):
+            self.fail(f"{what}: {len(boxes)} boxes expected, {len(run.boxes)} shown:\n    {shown}")
+            return
+        for i, (want, got) in enumerate(zip(boxes, run.boxes), 1):
+            if isinstance(want, re.Pattern):
+                ok = got.caption == "setup" and got.code == 16 and want.fullmatch(got.text)
+                self.true(f"{what}: box {i} is no failure report: {got}", bool(ok))
+            else:
+                self.equal(f"{what}: box {i}", want, got)
+
+    def trees(self, what: str, expected: dict[str, bytes], actual: dict[str, bytes]) -> None:
+        for name in sorted(set(expected) | set(actual)):
+            if name not in actual:
+                self.fail(f"{what}: {name} missing")
+            elif name not in expected:
+                self.fail(f"{what}: {name} should not be there")
+            elif expected[name] != actual[name]:
+                self.fail(f"{what}: {name} differs:\n  expected {expected[name][:400]!r}\n"
+                          f"  got      {actual[name][:400]!r}")
+
+    def registry_unchanged(self, what: str, before: m.Registry, after: m.Registry,
+                           except_keys: tuple[str, ...] = ()) -> None:
+        for difference in before.differences(after, VOLATILE_KEYS + except_keys):
+            self.fail(f"{what}: registry changed: {difference}")
+
+
+# --- The scenarios ------------------------------------------------------------------------------
+
+class Scenario:
+    """One scenario's machine, copied from the template, and the checks on it."""
+
+    def __init__(self, name: str, work: pathlib.Path, setup_exe: pathlib.Path,
+                 mbdriver: pathlib.Path):
+        self.name = name
+        self.folder = work / name
+        if not (work / "template.display").exists():
+            raise SystemExit(f"no template machine in {work}: make it with the template action")
+        template = Machine.existing(work / "template", mbdriver)
+        self.machine = template.copy(self.folder / "prefix")
+        self.setup = self.machine.put_setup(setup_exe)
+        self.check = Checks(name)
+        self.homes = Homes()
+        self.runs = 0
+        # Whether the machine has an Access driver to register the data source with.
+        self.odbc = self.machine.registry().has_key(f"{m.ODBCINST_KEY}\\{m.ACCESS_DRIVER}")
+
+    def trees(self) -> dict[str, dict[str, bytes]]:
+        return {"jdk": self.machine.tree(self.homes.jdk),
+                "tomcat": self.machine.tree(self.homes.tomcat)}
+
+    def run(self, *answers: str, **options) -> m.Run:
+        self.runs += 1
+        return self.machine.run(self.setup, self.folder / f"run{self.runs}.log", answers=answers,
+                                **options)
+
+    def completion_boxes(self, odbc: bool) -> list:
+        return [QUESTION] + ([] if odbc else [NO_DATA_SOURCE]) + [COMPLETED]
+
+    def check_environment(self, registry: m.Registry, path: Value | None) -> None:
+        env = registry.values(m.ENVIRONMENT_KEY) or {}
+        self.check.equal("CATALINA_HOME", Value(m.REG_SZ, self.homes.tomcat),
+                         env.get("catalina_home"))
+        self.check.equal("CLASSPATH", Value(m.REG_SZ, class_path(self.homes.tomcat)),
+                         env.get("classpath"))
+        self.check.equal("JAVA_HOME", Value(m.REG_SZ, self.homes.jdk), env.get("java_home"))
+        self.check.equal("Path", path, env.get("path"))
+
+    def check_data_source(self, registry: m.Registry, odbc: bool) -> None:
+        """The system data source TESSAL with exactly the attributes of the run, or none at all
+        without a driver."""
+        values = registry.values(m.DATA_SOURCE_KEY)
+        listed = registry.value(m.DATA_SOURCES_KEY, "TESSAL")
+        if not odbc:
+            self.check.true(f"a data source without a driver: {values}, {listed}",
+                            values is None and listed is None)
+            return
+        database = self.homes.tomcat + r"\webapps\tessal\TESSAL.mdb"
+        self.check.equal("data source TESSAL", {
+            "driver": registry.value(f"{m.ODBCINST_KEY}\\{m.ACCESS_DRIVER}", "Driver"),
+            "dbq": Value(m.REG_SZ, database),
+            "maxbuffersize": Value(m.REG_SZ, "2048"),
+            "pagetimeout": Value(m.REG_SZ, "5"),
+            "fil": Value(m.REG_SZ, "MS Access"),
+        }, values)
+        self.check.equal("TESSAL among the data sources", Value(m.REG_SZ, m.ACCESS_DRIVER), listed)
+
+    def check_completed(self, before: m.Registry, after: m.Registry, trees_before,
+                        path: Value | None, odbc: bool) -> None:
+        """Everything a completed run leaves, and nothing else in the registry."""
+        self.check_environment(after, path)
+        self.check_data_source(after, odbc)
+        self.check.registry_unchanged("outside the environment and the data source", before,
+                                      after, (m.ENVIRONMENT_KEY, m.DATA_SOURCE_KEY,
+                                              m.DATA_SOURCES_KEY))
+        expected = deployed(trees_before, self.homes)
+        actual = self.trees()
+        for base in ("jdk", "tomcat"):
+            self.check.trees(self.homes.folder(base), expected[base], actual[base])
+
+    def finish(self) -> int:
+        if self.check.failures:
+            print(f"FAILED [{self.name}]: {self.check.failures} checks; the machine is kept in "
+                  f"{self.machine.prefix}, the logs in {self.folder}")
+            self.machine.stop()
+            return 1
+        self.machine.discard()
+        print(f"PASS [{self.name}]")
+        return 0
+
+
+def appended(path: Value, homes: Homes) -> Value:
+    return Value(m.REG_EXPAND_SZ, f"{path.data};{homes.jdk}\\bin")
+
+
+def full_run(s: Scenario) -> None:
+    """Yes on a machine as installed: environment, files, configuration and data source."""
+    odbc = s.odbc
+    before, trees, dist = s.machine.registry(), s.trees(), s.machine.tree(m.DIST)
+    path = before.value(m.ENVIRONMENT_KEY, "Path")
+    run = s.run("yes")
+    s.check.run("run", run, 0, s.completion_boxes(odbc))
+    s.check_completed(before, s.machine.registry(), trees, appended(path, s.homes), odbc)
+    s.check.trees("the distribution", dist, s.machine.tree(m.DIST))
+
+
+def second_run(s: Scenario) -> None:
+    """A second run leaves what the first left: Path once, the same files and backups, and a
+    data source made anew."""
+    odbc = s.odbc
+    before, trees = s.machine.registry(), s.trees()
+    s.check.run("first run", s.run("yes"), 0, s.completion_boxes(odbc))
+    first, first_trees = s.machine.registry(), s.trees()
+    if odbc:
+        # Set by hand between the runs: the run removes the data source before it adds it.
+        s.machine.set_value(m.DATA_SOURCE_KEY, "Description", Value(m.REG_SZ, "by hand"))
+    s.check.run("second run", s.run("yes"), 0, s.completion_boxes(odbc))
+    second = s.machine.registry()
+    s.check.registry_unchanged("by the second run", first, second)
+    for base in ("jdk", "tomcat"):
+        s.check.trees(f"{s.homes.folder(base)} after the second run", first_trees[base],
+                      s.trees()[base])
+    s.check_completed(before, second, trees,
+                      appended(before.value(m.ENVIRONMENT_KEY, "Path"), s.homes), odbc)
+
+
+def answer_no(s: Scenario) -> None:
+    before, trees = s.machine.registry(), s.trees()
+    s.check.run("run", s.run("no"), 4, [QUESTION])
+    s.check.registry_unchanged("after No", before, s.machine.registry())
+    s.check.equal("product folders after No", trees, s.trees())
+
+
+def second_instance(s: Scenario) -> None:
+    """A second copy started while the first waits at its question says so and ends; the first
+    goes on undisturbed."""
+    odbc = s.odbc
+    release = s.folder / "release"
+    release.unlink(missing_ok=True)
+    first_log = s.folder / "first.log"
+    first = s.machine.start(s.setup, first_log, answers=("yes",), hold=release)
+    try:
+        s.check.true("the first copy shows no box", m.wait_for_box(first_log))
+        second = s.machine.run(s.setup, s.folder / "second.log")
+        s.check.run("second copy", second, 3, [ALREADY_RUNNING])
+    finally:
+        release.touch()
+        exit_code = first.wait(timeout=120)
+    s.check.run("first copy", m.Run.from_log(exit_code, first_log), 0, s.completion_boxes(odbc))
+
+
+def product_missing(s: Scenario, key: str, box: Box) -> None:
+    s.machine.delete_key(key)
+    before, trees = s.machine.registry(), s.trees()
+    s.check.run("run", s.run("yes"), 2, [QUESTION, box])
+    s.check.registry_unchanged("after the message", before, s.machine.registry())
+    s.check.equal("product folders after the message", trees, s.trees())
+
+
+def no_jdk(s: Scenario) -> None:
+    product_missing(s, m.JDK_KEY, NO_JDK)
+
+
+def no_tomcat(s: Scenario) -> None:
+    product_missing(s, m.TOMCAT_KEY, NO_TOMCAT)
+
+
+def no_odbc_driver(s: Scenario) -> None:
+    """Without the Access driver the data source is reported missing and the run completes."""
+    s.machine.delete_key(f"{m.ODBCINST_KEY}\\{m.ACCESS_DRIVER}")
+    s.machine.delete_value(f"{m.ODBCINST_KEY}\\ODBC Drivers", m.ACCESS_DRIVER)
+    before, trees = s.machine.registry(), s.trees()
+    run = s.run("yes")
+    s.check.run("run", run, 0, s.completion_boxes(odbc=False))
+    s.check_completed(before, s.machine.registry(), trees,
+                      appended(before.value(m.ENVIRONMENT_KEY, "Path"), s.homes), odbc=False)
+
+
+def unwritable_file(s: Scenario) -> None:
+    """A folder where conf\\server.xml goes: the copy fails, the failure is reported and the run
+    ends there; what came before it stays done."""
+    server_xml = s.machine.host_path(s.homes.tomcat + r"\conf\server.xml")
+    server_xml.unlink()
+    server_xml.mkdir()
+    before, trees = s.machine.registry(), s.trees()
+    path = before.value(m.ENVIRONMENT_KEY, "Path")
+    s.check.run("run", s.run("yes"), 1, [QUESTION, FAILURE_REPORT])
+    after = s.machine.registry()
+    s.check_environment(after, appended(path, s.homes))
+    s.check.true("a data source after the failure", not after.has_key(m.DATA_SOURCE_KEY))
+    jdk = deployed(trees, s.homes, rows=2, rewritten=False)["jdk"]
+    s.check.trees(s.homes.jdk, jdk, s.machine.tree(s.homes.jdk))
+    tomcat = s.machine.tree(s.homes.tomcat)
+    conf = packaged_files(r"TOMCAT\conf")
+    for name, data in tomcat.items():
+        if name not in trees["tomcat"]:
+            # Files of conf listed before server.xml may have been copied.
+            folder, _, file = name.rpartition("\\")
+            s.check.true(f"{name} written after the failure", folder == "conf" and
+                         conf.get(file) == data)
+    s.check.true("server.xml is no longer the folder", server_xml.is_dir())
+
+
+def expandable_path(s: Scenario) -> None:
+    """Path keeps its type: its %SystemRoot% references stay references."""
+    path = Value(m.REG_EXPAND_SZ, r"%SystemRoot%\system32;%SystemRoot%")
+    s.machine.set_value(m.ENVIRONMENT_KEY, "Path", path)
+    s.check.run("run", s.run("yes"), 0, s.completion_boxes(s.odbc))
+    s.check_environment(s.machine.registry(), Value(
+        m.REG_EXPAND_SZ, r"%SystemRoot%\system32;%SystemRoot%;C:\j2sdk1.4.2_19\bin"))
+
+
+def long_path(s: Scenario) -> None:
+    """A Path of 510 bytes does not fit the read buffer: it is reported and left alone, the rest
+    of the run goes on. One of 509 bytes fits and is extended."""
+    odbc = s.odbc
+
+    def path_of(length: int) -> Value:
+        head = r"%SystemRoot%\system32;%SystemRoot%"
+        filler = ";C:\\tools" + "x" * (length - len(head) - len(";C:\\tools"))
+        return Value(m.REG_EXPAND_SZ, head + filler)
+
+    too_long = path_of(510)
+    s.machine.set_value(m.ENVIRONMENT_KEY, "Path", too_long)
+    before, trees = s.machine.registry(), s.trees()
+    run = s.run("yes")
+    boxes = s.completion_boxes(odbc)
+    s.check.run("510 bytes", run, 0, boxes[:1] + [PATH_UNREADABLE] + boxes[1:])
+    s.check_completed(before, s.machine.registry(), trees, too_long, odbc)
+
+    fits = path_of(509)
+    s.machine.set_value(m.ENVIRONMENT_KEY, "Path", fits)
+    s.check.run("509 bytes", s.run("yes"), 0, boxes)
+    s.check_environment(s.machine.registry(), appended(fits, s.homes))
+
+
+def japanese_tomcat(s: Scenario) -> None:
+    """A Tomcat folder with Japanese characters: deployed into, and written into the
+    configuration files in the machine's code page. The distribution is started from a Japanese
+    folder too, as a Japanese administrator would copy it."""
+    odbc = s.odbc
+    s.homes = Homes(tomcat=r"C:\アプリ\Tomcat 4.1")
+    s.machine.install_tomcat(s.homes.tomcat)
+    dist = r"C:\配布\tessal セットアップ"
+    s.machine.host_path(dist).parent.mkdir()
+    s.machine.host_path(m.DIST).rename(s.machine.host_path(dist))
+    s.setup = dist + r"\setup.exe"
+    before, trees = s.machine.registry(), s.trees()
+    old_tomcat = s.machine.tree(m.TOMCAT_HOME)
+    run = s.run("yes")
+    s.check.run("run", run, 0, s.completion_boxes(odbc))
+    s.check_completed(before, s.machine.registry(), trees,
+                      appended(before.value(m.ENVIRONMENT_KEY, "Path"), s.homes), odbc)
+    s.check.equal("the other Tomcat folder", old_tomcat, s.machine.tree(m.TOMCAT_HOME))
+
+
+SCENARIOS = {f.__name__: f for f in (
+    full_run, second_run, answer_no, second_instance, no_jdk, no_tomcat, no_odbc_driver,
+    unwritable_file, expandable_path, long_path, japanese_tomcat)}
+
+
+# --- The template machine ----------------------------------------------------------------------
+
+def make_template(work: pathlib.Path, mbdriver: pathlib.Path, odbc_driver: str) -> int:
+    template = work / "template"
+    machine = Machine.create(template, mbdriver)
+    machine.install_jdk()
+    machine.install_tomcat()
+    machine.lay_distribution()
+    register = m.REPO / "tests" / "odbc_driver" / "register.sh"
+    if odbc_driver and register.exists():
+        machine.register_odbc_driver(register, pathlib.Path(odbc_driver))
+        print(f"the Access driver is {odbc_driver}")
+    else:
+        print("no Access driver: every run reports the data source as not registered")
+    machine.apply_registry_changes()
+    machine.stop()
+    return 0
+
+
+def remove_template(work: pathlib.Path) -> int:
+    template = work / "template"
+    if template.exists() or template.with_suffix(".display").exists():
+        Machine(template, "0", pathlib.Path()).destroy()
+    return 0
+
+
+def main() -> int:
+    parser = argparse.ArgumentParser(description=__doc__,
+                                     formatter_class=argparse.RawDescriptionHelpFormatter)
+    parser.add_argument("--list", action="store_true", help="print the scenario names")
+    parser.add_argument("action", nargs="?", choices=("template", "cleanup", "run"))
+    parser.add_argument("scenario", nargs="?")
+    parser.add_argument("--work", type=pathlib.Path)
+    parser.add_argument("--setup", type=pathlib.Path)
+    parser.add_argument("--mbdriver", type=pathlib.Path)
+    parser.add_argument("--odbc-driver", default="")
+    args = parser.parse_args()
+    if args.list:
+        print(";".join(SCENARIOS))
+        return 0
+    if args.action == "template":
+        return make_template(args.work.resolve(), args.mbdriver, args.odbc_driver)
+    if args.action == "cleanup":
+        return remove_template(args.work.resolve())
+    if args.action == "run" and args.scenario in SCENARIOS:
+        scenario = Scenario(args.scenario, args.work.resolve(), args.setup, args.mbdriver)
+        try:
+            SCENARIOS[args.scenario](scenario)
+        except Exception:
+            scenario.check.failures += 1
+            raise
+        finally:
+            status = scenario.finish()
+        return status
+    parser.print_usage()
+    return 2
+
+
+if __name__ == "__main__":
+    sys.exit(main())
