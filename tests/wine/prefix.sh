@@ -41,6 +41,10 @@ case $action in
     # Xvfb runs no window manager: Wine draws the title bars itself, so pictures show the caption.
     "$here/run.sh" "$prefix" reg add 'HKCU\Software\Wine\X11 Driver' \
       /v Decorated /t REG_SZ /d N /f >/dev/null 2>&1
+    # Nor does it confirm that a window is gone: unmanaged windows spare Wine its 2 s wait for that
+    # after every message box.
+    "$here/run.sh" "$prefix" reg add 'HKCU\Software\Wine\X11 Driver' \
+      /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
     WINEPREFIX=$prefix wineserver -w
     ;;
   cleanup)
