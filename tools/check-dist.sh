@@ -1,0 +1,17 @@
+#!/bin/bash
+# Builds the release folder twice, from two build trees of the same sources, and fails unless
+# both hold the same bytes: what ships must follow from the commit alone.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+cmake --preset win32-release >/dev/null
+cmake --build --preset win32-release --target dist
+
+second=build/dist-check
+cmake -S . -B "$second" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$PWD/cmake/mingw-i686.cmake" \
+  -DCMAKE_BUILD_TYPE=Release -DSETUP_TESTS=OFF -DSETUP_DIST_DIR="$PWD/$second/dist" >/dev/null
+cmake --build "$second" --target dist
+
+diff -r dist "$second/dist"
+(cd dist && sha256sum --quiet -c SHA256SUMS)
+echo "dist: reproducible, $(wc -l <dist/SHA256SUMS) files, SHA256SUMS $(sha256sum dist/SHA256SUMS | cut -c1-16)"
