@@ -13,6 +13,8 @@ packages=(
   wine wine64 xvfb xauth x11-utils locales fonts-ipafont-gothic
   # pictures of the message boxes
   imagemagick
+  # static checks and fuzzing
+  clang clang-tidy clang-format cppcheck libclang-rt-14-dev
 )
 
 missing=()
