@@ -22,7 +22,7 @@ class ByteSource {
 // length, and memory grows with the longest line only.
 class LineReader {
  public:
-  explicit LineReader(ByteSource& source, std::size_t chunkSize = 64 * 1024);
+  explicit LineReader(ByteSource& source, std::size_t chunkSize = std::size_t{64} * 1024);
 
   bool AtEnd();
   bool ReadLine(std::string& line);

@@ -17,6 +17,8 @@ std::string HostPath(std::wstring_view path) {
   // The host file system names files in UTF-8 whatever the emulated code page is.
   std::string utf8;
   for (const wchar_t c : slashed) {
+    // wchar_t holds UTF-32 on the host and is never negative.
+    // NOLINTNEXTLINE(bugprone-signed-char-misuse,cert-str34-c)
     const auto u = static_cast<std::uint32_t>(c);
     if (u < 0x80) {
       utf8 += static_cast<char>(u);

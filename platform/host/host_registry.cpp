@@ -17,14 +17,18 @@ std::string Lower(std::string text) {
 
 std::optional<std::string> RootName(platform::registry::Key key) {
   using namespace platform::registry;
-  if (key == kClassesRoot)
+  if (key == kClassesRoot) {
     return "hkcr";
-  if (key == kCurrentUser)
+  }
+  if (key == kCurrentUser) {
     return "hkcu";
-  if (key == kLocalMachine)
+  }
+  if (key == kLocalMachine) {
     return "hklm";
-  if (key == kUsers)
+  }
+  if (key == kUsers) {
     return "hku";
+  }
   return std::nullopt;
 }
 

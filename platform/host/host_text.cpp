@@ -26,6 +26,8 @@ class Converter {
   template <typename Out, typename In>
   Out Convert(const In* input, std::size_t count, std::size_t skip, const Out& replacement) {
     Out output;
+    // glibc declares iconv's input as char**, though it never writes through it.
+    // NOLINTNEXTLINE(cppcoreguidelines-pro-type-const-cast)
     char* in = const_cast<char*>(reinterpret_cast<const char*>(input));
     std::size_t inLeft = count * sizeof(In);
     iconv(handle_, nullptr, nullptr, nullptr, nullptr);

@@ -11,7 +11,7 @@
 namespace platform {
 namespace {
 
-constexpr std::size_t kWriteBufferSize = 64 * 1024;
+constexpr std::size_t kWriteBufferSize = std::size_t{64} * 1024;
 
 // A single ReadFile or WriteFile moves at most a DWORD of bytes; larger spans go in pieces.
 DWORD PieceSize(std::size_t size) {
@@ -88,7 +88,7 @@ struct DirectoryListing::State {
   win32::UniqueFind find;
   WIN32_FIND_DATAW entry{};
   bool entryPending = false;  // the entry of FindFirstFileW, not yet looked at
-  ListingAttributes attributes;
+  ListingAttributes attributes = ListingAttributes::kPlainFiles;
 
   // Moves to the next entry of the folder; false when none is left.
   bool Advance() {
@@ -137,13 +137,16 @@ std::wstring DirectoryListing::Next() {
 }
 
 void MakeFolder(std::wstring_view path) {
-  if (!::CreateDirectoryW(std::wstring(path).c_str(), nullptr)) {
+  const std::wstring folder(path);
+  if (!::CreateDirectoryW(folder.c_str(), nullptr)) {
     throw LastSystemFailure();
   }
 }
 
 void CopyFileOverwriting(std::wstring_view source, std::wstring_view destination) {
-  if (!::CopyFileW(std::wstring(source).c_str(), std::wstring(destination).c_str(), FALSE)) {
+  const std::wstring from(source);
+  const std::wstring to(destination);
+  if (!::CopyFileW(from.c_str(), to.c_str(), FALSE)) {
     throw LastSystemFailure();
   }
 }

@@ -21,7 +21,7 @@ int ShowMessage(std::wstring_view prompt, int code, std::optional<std::wstring_v
 void SetBusyPointer(bool busy) {
   // Without UNICODE the IDC_ names are typed as narrow resource names; they are plain numbers,
   // which the wide entry reads just the same.
-  const auto cursor = reinterpret_cast<const wchar_t*>(busy ? IDC_WAIT : IDC_ARROW);
+  const auto* const cursor = reinterpret_cast<const wchar_t*>(busy ? IDC_WAIT : IDC_ARROW);
   ::SetCursor(::LoadCursorW(nullptr, cursor));
 }
 

@@ -17,7 +17,9 @@ class TempFolder {
   TempFolder& operator=(const TempFolder&) = delete;
 
   const std::wstring& path() const { return path_; }
-  std::wstring operator/(std::wstring_view name) const { return path_ + L"\\" + std::wstring(name); }
+  std::wstring operator/(std::wstring_view name) const {
+    return path_ + L"\\" + std::wstring(name);
+  }
 
  private:
   std::wstring path_;
