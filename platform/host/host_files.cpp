@@ -90,6 +90,32 @@ void WriteAll(int fd, const char* data, std::size_t size) {
   }
 }
 
+// Copies all of in to out inside the kernel, without a pass through a buffer here. False, with
+// nothing copied, where the kernel will not: another file system, an old kernel, or a file such as
+// those of /proc that reports no bytes to copy_file_range though it has some to read.
+bool CopyInKernel(int in, int out) {
+  constexpr std::size_t kStep = std::size_t{1} << 30;
+  bool copiedAny = false;
+  for (;;) {
+    const ssize_t copied = ::copy_file_range(in, nullptr, out, nullptr, kStep, 0);
+    if (copied > 0) {
+      copiedAny = true;
+      continue;
+    }
+    if (copied == 0) {
+      return copiedAny;
+    }
+    if (errno == EINTR) {
+      continue;
+    }
+    if (!copiedAny && (errno == EXDEV || errno == EINVAL || errno == ENOSYS ||
+                       errno == EOPNOTSUPP || errno == EBADF)) {
+      return false;
+    }
+    throw LastSystemFailure();
+  }
+}
+
 std::wstring FoldCase(std::wstring_view text) {
   std::wstring folded(text);
   std::transform(folded.begin(), folded.end(), folded.begin(), [](wchar_t c) {
@@ -105,7 +131,10 @@ bool Matches(std::wstring_view pattern, std::wstring_view name) {
   }
   const std::wstring p = FoldCase(pattern);
   const std::wstring n = FoldCase(name);
-  std::size_t pi = 0, ni = 0, star = std::wstring::npos, mark = 0;
+  std::size_t pi = 0;
+  std::size_t ni = 0;
+  std::size_t star = std::wstring::npos;
+  std::size_t mark = 0;
   while (ni < n.size()) {
     if (pi < p.size() && (p[pi] == L'?' || p[pi] == n[ni])) {
       ++pi;
@@ -189,12 +218,13 @@ DirectoryListing::DirectoryListing(std::wstring_view pattern, ListingAttributes 
     throw LastSystemFailure();
   }
   const auto& state = TheState();
+  const std::string prefix = hostFolder + "/";
   while (const dirent* entry = ::readdir(directory)) {
     const std::string name = entry->d_name;
     if (name == "." || name == "..") {
       continue;
     }
-    const std::string hostPath = hostFolder + "/" + name;
+    const std::string hostPath = prefix + name;
     if (state.hidden.contains(hostPath) || state.system.contains(hostPath)) {
       continue;
     }
@@ -234,6 +264,12 @@ void CopyFileOverwriting(std::wstring_view source, std::wstring_view destination
   const std::string to = HostPath(destination);
   FileDescriptor in = OpenOrThrow(from, O_RDONLY);
   FileDescriptor out = OpenOrThrow(to, O_WRONLY | O_CREAT | O_TRUNC);
+  if (CopyInKernel(in.get(), out.get())) {
+    if (::close(out.Release()) != 0) {
+      throw LastSystemFailure();
+    }
+    return;
+  }
   std::vector<char> buffer(1 << 16);
   for (;;) {
     const ssize_t got = ::read(in.get(), buffer.data(), buffer.size());
