@@ -2,13 +2,23 @@
 // of JSON, so that a test can check every box the program showed and what it did after.
 //
 //   mbdriver --log FILE [--answers yes,no,ok,...] [--shots DIR] [--hold FILE]
-//            [--timeout SECONDS] -- PROGRAM [ARGS...]
+//            [--timeout SECONDS] [--kill-after MS] [--kill-on FILE] [--kill-on-change KEY]
+//            -- PROGRAM [ARGS...]
+//
+// The kill options end the program abruptly, as a power cut or the task manager would: MS
+// milliseconds after the first answer is given, as soon as FILE exists, or at the first change
+// below the registry key KEY (HKEY_LOCAL_MACHINE\... or HKEY_CURRENT_USER\...) after the first
+// answer. Such a run answers only the scripted boxes and leaves any later box up, so that the kill
+// can come while it shows.
 //
 // Exit code: the program's; 90 if a box needs an answer that the script does not give; 91 if
-// neither a box nor the program's end comes within the timeout; 2 for a wrong command line and 92
-// if the log cannot be written or the program cannot be started.
+// neither a box nor the program's end comes within the timeout; 93 if the program was killed as
+// asked; 2 for a wrong command line and 92 if the log cannot be written or the program cannot be
+// started.
 #include <windows.h>
 
+#include <algorithm>
+#include <array>
 #include <chrono>
 #include <cstdio>
 #include <cwchar>
@@ -16,6 +26,7 @@
 #include <string>
 #include <string_view>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "msgbox_driver.h"
@@ -32,6 +43,10 @@ constexpr int kUsageError = 2;
 constexpr int kNoAnswer = 90;
 constexpr int kTimedOut = 91;
 constexpr int kDriverFailure = 92;
+constexpr int kKilled = 93;
+
+// A kill on a file's appearance is meant to land inside a step of a few tens of milliseconds.
+constexpr std::chrono::milliseconds kKillPollInterval{5};
 
 struct Options {
   std::wstring log;
@@ -40,7 +55,12 @@ struct Options {
   // Boxes wait for their answer until this file exists, so that a test can act while a box is up.
   std::optional<std::wstring> hold;
   std::chrono::seconds timeout{60};
+  std::optional<std::chrono::milliseconds> killAfter;
+  std::optional<std::wstring> killOn;
+  std::optional<std::wstring> killOnChange;
   std::vector<std::wstring> command;
+
+  bool Kills() const { return killAfter || killOn || killOnChange; }
 };
 
 std::string Utf8(std::wstring_view text) {
@@ -92,6 +112,17 @@ std::optional<Options> ParseOptions(int argc, wchar_t** argv) {
         return std::nullopt;
       }
       options.timeout = std::chrono::seconds(seconds);
+    } else if (option == L"--kill-after") {
+      wchar_t* end = nullptr;
+      const long milliseconds = std::wcstol(value, &end, 10);
+      if (end == value || *end != L'\0' || milliseconds < 0) {
+        return std::nullopt;
+      }
+      options.killAfter = std::chrono::milliseconds(milliseconds);
+    } else if (option == L"--kill-on") {
+      options.killOn = value;
+    } else if (option == L"--kill-on-change") {
+      options.killOnChange = value;
     } else {
       return std::nullopt;
     }
@@ -207,6 +238,59 @@ std::wstring FullPath(const std::wstring& path) {
   }
 }
 
+struct RegistryKeyTraits {
+  using Value = HKEY;
+  static Value Invalid() { return nullptr; }
+  static void Close(Value value) { ::RegCloseKey(value); }
+};
+using OwnedRegistryKey = msgbox_driver::Owned<RegistryKeyTraits>;
+
+// Signals its event at the first change to a key, its values or its sub-keys after Arm. Registry
+// writes take a fraction of a millisecond each, too little for a timed kill to land between them.
+class KeyWatch {
+ public:
+  static std::optional<KeyWatch> Open(std::wstring_view path) {
+    const std::size_t separator = path.find(L'\\');
+    const std::wstring_view root = path.substr(0, separator);
+    HKEY rootKey = nullptr;
+    if (root == L"HKEY_LOCAL_MACHINE") {
+      rootKey = HKEY_LOCAL_MACHINE;
+    } else if (root == L"HKEY_CURRENT_USER") {
+      rootKey = HKEY_CURRENT_USER;
+    } else {
+      return std::nullopt;
+    }
+    const std::wstring subKey(separator == std::wstring_view::npos ? std::wstring_view()
+                                                                   : path.substr(separator + 1));
+    HKEY key = nullptr;
+    if (::RegOpenKeyExW(rootKey, subKey.c_str(), 0, KEY_NOTIFY, &key) != ERROR_SUCCESS) {
+      return std::nullopt;
+    }
+    KeyWatch watch(OwnedRegistryKey(key),
+                   OwnedKernelObject(::CreateEventW(nullptr, TRUE, FALSE, nullptr)));
+    if (!watch.changed_) {
+      return std::nullopt;
+    }
+    return watch;
+  }
+
+  bool Arm() const {
+    constexpr DWORD kChanges = REG_NOTIFY_CHANGE_NAME | REG_NOTIFY_CHANGE_LAST_SET;
+    return ::RegNotifyChangeKeyValue(key_.get(), TRUE, kChanges, changed_.get(), TRUE) ==
+           ERROR_SUCCESS;
+  }
+
+  HANDLE Event() const { return changed_.get(); }
+  bool Changed() const { return ::WaitForSingleObject(changed_.get(), 0) == WAIT_OBJECT_0; }
+
+ private:
+  KeyWatch(OwnedRegistryKey key, OwnedKernelObject changed)
+      : key_(std::move(key)), changed_(std::move(changed)) {}
+
+  OwnedRegistryKey key_;
+  OwnedKernelObject changed_;
+};
+
 struct Program {
   OwnedKernelObject process;
   DWORD processId = 0;
@@ -230,6 +314,14 @@ std::optional<Program> StartProgram(const std::vector<std::wstring>& command) {
   }
   const OwnedKernelObject thread(started.hThread);
   return Program{OwnedKernelObject(started.hProcess), started.dwProcessId};
+}
+
+// The program waits for the registry's answer to each write; on one shared processor the driver,
+// woken by the change, gets to run in that pause. On processors of their own the program would
+// have made its next few writes before the kill arrives.
+void ShareOneProcessor(const Program& program) {
+  ::SetProcessAffinityMask(program.process.get(), 1);
+  ::SetProcessAffinityMask(::GetCurrentProcess(), 1);
 }
 
 void Kill(const Program& program, int exitCode) {
@@ -257,13 +349,18 @@ std::chrono::milliseconds Remaining(Clock::time_point deadline) {
 
 class Driver {
  public:
-  Driver(const Options& options, const Log& log, const Program& program)
-      : options_(options), log_(log), program_(program) {}
+  Driver(const Options& options, const Log& log, const Program& program, const KeyWatch* watch)
+      : options_(options), log_(log), program_(program), watch_(watch) {}
 
   int Run() {
     auto deadline = Clock::now() + options_.timeout;
     for (;;) {
-      const std::vector<HWND> boxes = msgbox_driver::FindBoxes(program_.processId);
+      if (KillIsDue()) {
+        return KillAsAsked();
+      }
+      // A box left up for the kill is no new box.
+      const std::vector<HWND> boxes =
+          leftUp_ ? std::vector<HWND>{} : msgbox_driver::FindBoxes(program_.processId);
       if (!boxes.empty()) {
         if (const std::optional<int> failure = Handle(boxes.front(), deadline)) {
           return *failure;
@@ -271,8 +368,7 @@ class Driver {
         deadline = Clock::now() + options_.timeout;
         continue;
       }
-      const auto poll = static_cast<DWORD>(msgbox_driver::kPollInterval.count());
-      if (::WaitForSingleObject(program_.process.get(), poll) == WAIT_OBJECT_0) {
+      if (WaitForProgram()) {
         DWORD exitCode = 0;
         ::GetExitCodeProcess(program_.process.get(), &exitCode);
         log_.Write("{\"exit\":" + std::to_string(exitCode) + "}");
@@ -301,6 +397,9 @@ class Driver {
     std::string answer;
     if (nextAnswer_ < options_.answers.size()) {
       answer = options_.answers[nextAnswer_++];
+    } else if (options_.Kills()) {
+      leftUp_ = true;
+      return std::nullopt;
     } else if (box.buttons == "ok") {
       answer = "ok";  // the one thing a user can do with such a box
     } else {
@@ -313,11 +412,76 @@ class Driver {
     if (options_.hold && !WaitForFile(*options_.hold, deadline)) {
       return Fail(kTimedOut, L"the hold was not released in time");
     }
-    if (!msgbox_driver::PressButton(window, *button) ||
-        !msgbox_driver::WaitUntilClosed(window, Remaining(deadline))) {
+    if (!firstAnswer_ && watch_ && !watch_->Arm()) {
+      return Fail(kDriverFailure, L"cannot watch the registry key");
+    }
+    if (!msgbox_driver::PressButton(window, *button)) {
+      return Fail(kTimedOut, L"the box did not close after its answer");
+    }
+    if (!firstAnswer_) {
+      firstAnswer_ = Clock::now();
+      if (options_.killAfter) {
+        killAt_ = *firstAnswer_ + *options_.killAfter;
+      }
+    }
+    if (options_.Kills()) {
+      return WaitUntilClosedOrKilled(window, deadline);
+    }
+    if (!msgbox_driver::WaitUntilClosed(window, Remaining(deadline))) {
       return Fail(kTimedOut, L"the box did not close after its answer");
     }
     return std::nullopt;
+  }
+
+  // The program goes on as soon as it takes the answer, so a kill may be due before the box is
+  // seen gone.
+  std::optional<int> WaitUntilClosedOrKilled(HWND window, Clock::time_point deadline) {
+    while (!msgbox_driver::WaitUntilClosed(window, std::chrono::milliseconds(0))) {
+      if (KillIsDue()) {
+        return KillAsAsked();
+      }
+      if (Clock::now() >= deadline) {
+        return Fail(kTimedOut, L"the box did not close after its answer");
+      }
+      WaitForProgram();
+    }
+    return std::nullopt;
+  }
+
+  bool KillIsDue() const {
+    return (killAt_ && Clock::now() >= *killAt_) ||
+           (options_.killOn && FileExists(*options_.killOn)) || (watch_ && watch_->Changed());
+  }
+
+  // Waits up to one poll interval, or until the watched key changes; true if the program ended.
+  bool WaitForProgram() const {
+    const std::array<HANDLE, 2> handles{program_.process.get(), watch_ ? watch_->Event() : nullptr};
+    const DWORD count = watch_ ? 2 : 1;
+    return ::WaitForMultipleObjects(count, handles.data(), FALSE, PollInterval()) == WAIT_OBJECT_0;
+  }
+
+  // Logs when the kill came, counted from the first answer (null before it), and kills.
+  int KillAsAsked() const {
+    std::string after = "null";
+    if (firstAnswer_) {
+      after = std::to_string(
+          std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - *firstAnswer_)
+              .count());
+    }
+    Kill(program_, kKilled);
+    log_.Write("{\"killed\":" + after + "}");
+    return kKilled;
+  }
+
+  // Short while a kill may be due, and never past the moment of a timed one.
+  DWORD PollInterval() const {
+    auto poll = options_.killOn ? kKillPollInterval : msgbox_driver::kPollInterval;
+    if (killAt_) {
+      const auto left =
+          std::chrono::duration_cast<std::chrono::milliseconds>(*killAt_ - Clock::now());
+      poll = std::clamp(left, std::chrono::milliseconds(0), poll);
+    }
+    return static_cast<DWORD>(poll.count());
   }
 
   int Fail(int exitCode, std::wstring_view why) const {
@@ -333,8 +497,12 @@ class Driver {
   const Options& options_;
   const Log& log_;
   const Program& program_;
+  const KeyWatch* watch_;  // for --kill-on-change
   std::size_t nextAnswer_ = 0;
   int boxesSeen_ = 0;
+  bool leftUp_ = false;  // a box after the script waits for the kill
+  std::optional<Clock::time_point> firstAnswer_;
+  std::optional<Clock::time_point> killAt_;
 };
 
 }  // namespace
@@ -344,7 +512,8 @@ int wmain(int argc, wchar_t** argv) {
   if (!options) {
     std::fputs(
         "usage: mbdriver --log FILE [--answers yes,no,ok,...] [--shots DIR] [--hold FILE]\n"
-        "                [--timeout SECONDS] -- PROGRAM [ARGS...]\n",
+        "                [--timeout SECONDS] [--kill-after MS] [--kill-on FILE]\n"
+        "                [--kill-on-change KEY] -- PROGRAM [ARGS...]\n",
         stderr);
     return kUsageError;
   }
@@ -353,10 +522,21 @@ int wmain(int argc, wchar_t** argv) {
     std::fputs("mbdriver: cannot write the log\n", stderr);
     return kDriverFailure;
   }
+  std::optional<KeyWatch> watch;
+  if (options->killOnChange) {
+    watch = KeyWatch::Open(*options->killOnChange);
+    if (!watch) {
+      log.Error(L"cannot watch the registry key " + *options->killOnChange);
+      return kDriverFailure;
+    }
+  }
   const std::optional<Program> program = StartProgram(options->command);
   if (!program) {
     log.Error(L"cannot start the program");
     return kDriverFailure;
   }
-  return Driver(*options, log, *program).Run();
+  if (watch) {
+    ShareOneProcessor(*program);
+  }
+  return Driver(*options, log, *program, watch ? &*watch : nullptr).Run();
 }

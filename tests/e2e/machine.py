@@ -250,14 +250,17 @@ class Box:
 
 @dataclasses.dataclass
 class Run:
-    """One run of a program under mbdriver: the boxes it showed, in order, and how it ended."""
+    """One run of a program under mbdriver: the boxes it showed, in order, and how it ended.
+    killed is set for a run that mbdriver killed as asked: the milliseconds from the first answer
+    to the kill, -1 for a kill before any answer."""
     exit_code: int
     boxes: list[Box]
     errors: list[str]
+    killed: int | None = None
 
     @classmethod
     def from_log(cls, exit_code: int, log: pathlib.Path) -> Run:
-        boxes, errors = [], []
+        boxes, errors, killed = [], [], None
         text = log.read_text(encoding="utf-8") if log.exists() else ""
         for line in text.splitlines():
             record = json.loads(line)
@@ -265,7 +268,9 @@ class Run:
                 boxes.append(Box(record["caption"], record["text"], record["code"]))
             elif "error" in record:
                 errors.append(record["error"])
-        return cls(exit_code, boxes, errors)
+            elif "killed" in record:
+                killed = -1 if record["killed"] is None else record["killed"]
+        return cls(exit_code, boxes, errors, killed)
 
 
 # --- The machine ---------------------------------------------------------------------------------
@@ -451,7 +456,9 @@ class Machine:
 
     def driver_command(self, program: str, log: pathlib.Path, answers: tuple[str, ...] = (),
                        shots: pathlib.Path | None = None, hold: pathlib.Path | None = None,
-                       timeout: int = 60) -> list[str]:
+                       timeout: int = 60, kill_after: int | None = None,
+                       kill_on: pathlib.Path | None = None,
+                       kill_on_change: str | None = None) -> list[str]:
         command = [WINE, str(self.mbdriver), "--log", windows_path(log), "--timeout", str(timeout)]
         if answers:
             command += ["--answers", ",".join(answers)]
@@ -459,6 +466,12 @@ class Machine:
             command += ["--shots", windows_path(shots)]
         if hold is not None:
             command += ["--hold", windows_path(hold)]
+        if kill_after is not None:
+            command += ["--kill-after", str(kill_after)]
+        if kill_on is not None:
+            command += ["--kill-on", windows_path(kill_on)]
+        if kill_on_change is not None:
+            command += ["--kill-on-change", kill_on_change]
         return command + ["--", program]
 
     def start(self, program: str, log: pathlib.Path, **options) -> subprocess.Popen:

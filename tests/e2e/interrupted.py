@@ -1,0 +1,587 @@
+#!/usr/bin/env python3
+"""Runs of setup.exe killed part-way, as a power cut or the task manager would end them.
+
+    interrupted.py --work DIR --setup EXE --mbdriver EXE
+
+Each kill gets its own copy of the template machine, whose distribution carries large
+configuration files so that their rewrites last long enough to be interrupted. After the kill each
+configuration file must be as before the run, as the deployment left it (the packaged file), or
+completely rewritten; or, with the kill inside its rewrite, its .org backup must hold the packaged
+file whole. The files must tell of one moment of the run: nothing after a step that was cut off.
+A second, uninterrupted run must then leave the machine exactly as a clean run leaves it.
+
+The kills come at moments watched for (a box shown, a file half written, the first registry write
+of a step) and at delays spread over the run as a clean run measured it.
+"""
+
+from __future__ import annotations
+
+import argparse
+import concurrent.futures
+import dataclasses
+import pathlib
+import shutil
+import sys
+import time
+from typing import Callable
+
+import machine as m
+import scenarios as sc
+from machine import Machine
+
+KILLED = 93  # mbdriver's exit code for a program it killed as asked
+# Where the data sources are kept; the key itself is made with the first one.
+ODBC_INI = m.HKLM + r"\Software\ODBC\ODBC.INI"
+# The product lookup and the environment writes, between the answer and the first deployed file.
+ANSWER_TO_DEPLOYMENT = 8
+
+# Large enough that each rewrite takes tens of milliseconds at least, web.xml's several tenths:
+# a watched kill needs a few milliseconds to arrive.
+WEB_XML_SIZE = 24 << 20
+OTHER_SIZE = 4 << 20
+
+
+# --- Large configuration files --------------------------------------------------------------
+
+@dataclasses.dataclass(frozen=True)
+class ConfigFile:
+    name: str
+    base: str  # "jdk" or "tomcat"
+    file: str  # below the base folder
+    backup: str
+    before: bytes | None  # what the machine holds before the run
+    packaged: bytes
+    rewritten: bytes
+
+    @property
+    def dist(self) -> str:
+        """Where the distribution holds the file."""
+        return ("J2SE\\" if self.base == "jdk" else "TOMCAT\\") + self.file
+
+
+def rewrite(data: bytes, search: str, replacement: str) -> bytes:
+    """What a rewrite makes of data: each line that holds search, compared as characters of the
+    code page, becomes the replacement line."""
+    lines = data.split(b"\r\n")
+    if lines[-1] != b"":
+        raise AssertionError("the generated file must end with a line end")
+    new = replacement.encode("cp932")
+    return b"".join((new if search in line.decode("cp932") else line) + b"\r\n"
+                    for line in lines[:-1])
+
+
+def enlarged(sample: bytes, size: int, comment: Callable[[str], str], search: str,
+             matching: str, closing: bytes | None) -> bytes:
+    """The sample grown to about size bytes with blocks of comments placed before its closing
+    line. Each block holds lines that name the old folder, Japanese text (trail bytes of 0x5C
+    included) and a line whose bytes, but not characters, hold the search text."""
+    separator = "/" if "/" in search else "\\"
+    blocks = []
+    length = len(sample)
+    while length < size:
+        k = len(blocks)
+        lines = [
+            comment(f"section {k:06d}: settings kept for older installations of tessal"),
+            comment(f"設定の表示とログの保存先 第{k}節"),
+            comment(f"イ{search[1:]} は旧フォルダではありません"),
+            matching,
+            comment(separator.join([f"previously {search}", "webapps", "tessal", f"xls {k}"])),
+            comment("x" * 72),
+        ]
+        blocks.append("".join(line + "\r\n" for line in lines).encode("cp932"))
+        length += len(blocks[-1])
+    filler = b"".join(blocks)
+    if closing is None:
+        return sample + filler
+    head, tail = sample.rsplit(closing, 1)
+    return head + filler + closing + tail
+
+
+def config_files(homes: sc.Homes) -> list[ConfigFile]:
+    def xml(text: str) -> str:
+        return f"  <!-- {text} -->"
+
+    def properties(text: str) -> str:
+        return f"# {text}"
+
+    shape = {"logging.properties": (properties, None, OTHER_SIZE),
+             "web.xml": (xml, b"</web-app>", WEB_XML_SIZE),
+             "poolman.xml": (xml, b"</poolman>", OTHER_SIZE)}
+    files = []
+    for base, file, backup, old, new in sc.REWRITES:
+        name = pathlib.PureWindowsPath(file).name
+        comment, closing, size = shape[name]
+        search = "C:\\TOMCAT" if "\\TOMCAT" in old else "C:/TOMCAT"
+        root = "J2SE" if base == "jdk" else "TOMCAT"
+        sample = (m.SAMPLE / root / pathlib.PureWindowsPath(file).as_posix()).read_bytes()
+        packaged = enlarged(sample, size, comment, search, old, closing)
+        before = m.INSTALLED_JDK_FILES.get(file) if base == "jdk" else None
+        files.append(ConfigFile(name, base, file, backup, before, packaged,
+                                rewrite(packaged, search, homes.rewritten_line(new))))
+    return files
+
+
+# --- Where a kill left a configuration file ---------------------------------------------------
+
+# How far the run got with a file, in the order of the run.
+BEFORE, DEPLOYING, DEPLOYED, BACKING_UP, REWRITING, REWRITTEN = range(6)
+STATE_NAMES = ["as before", "being deployed", "deployed", "being backed up", "being rewritten",
+               "rewritten"]
+IN_PROGRESS = (DEPLOYING, BACKING_UP, REWRITING)
+
+
+def file_state(f: ConfigFile, data: bytes | None, backup: bytes | None) -> int | None:
+    """How far the run got with the file, or None for a state that loses content."""
+    if backup is None:
+        if data == f.before:
+            return BEFORE
+        if data == f.packaged:
+            return DEPLOYED
+        if data is not None and f.packaged.startswith(data):
+            # What the file held is replaced by the deployment in any run, and the packaged file
+            # stays in the distribution.
+            return DEPLOYING
+        return None
+    if data == f.packaged and f.packaged.startswith(backup):
+        return BACKING_UP
+    if backup != f.packaged:
+        return None
+    if data == f.rewritten:
+        return REWRITTEN
+    if data is not None and f.rewritten.startswith(data):
+        return REWRITING
+    return None
+
+
+def out_of_order(files: list[ConfigFile], states: list[int]) -> list[str]:
+    """What the states say that no single moment of the run leaves: the files are deployed in
+    their order, all of them before the first rewrite, and rewritten in their order."""
+    problems = []
+    for i, (f, state) in enumerate(zip(files, states)):
+        earlier = files[:i]
+        if state >= DEPLOYING and any(s < DEPLOYED for s in states[:i]):
+            problems.append(f"{f.name} deployed before {[e.name for e in earlier]}")
+        if state >= BACKING_UP and any(s < DEPLOYED for s in states):
+            problems.append(f"{f.name} rewritten before the deployment ended")
+        if state >= BACKING_UP and any(s != REWRITTEN for s in states[:i]):
+            problems.append(f"{f.name} rewritten before {[e.name for e in earlier]}")
+    if sum(s in IN_PROGRESS for s in states) > 1:
+        problems.append("more than one file half written")
+    return problems
+
+
+# --- The moments ----------------------------------------------------------------------------
+
+Sizes = dict[str, int | None]  # file (e.g. "web.xml", "web.org") -> its size, None if absent
+
+
+@dataclasses.dataclass(frozen=True)
+class Moment:
+    """When to kill: at once, after a delay from the answer, at the first change below a registry
+    key, or once watch (the files' sizes, the boxes shown) holds. aim names where the kill is
+    meant to land; some kill must land at each aim."""
+    name: str
+    answers: tuple[str, ...] = ("yes",)
+    at_once: bool = False
+    kill_after: int | None = None
+    key: str | None = None
+    watch: Callable[[Sizes, int], bool] | None = None
+    aim: str | None = None
+
+    def how(self) -> str:
+        if self.at_once:
+            return "at once"
+        if self.kill_after is not None:
+            return f"{self.kill_after} ms after Yes"
+        if self.key is not None:
+            return "first write below " + self.key.rsplit("\\", 1)[-1]
+        return "watched"
+
+
+def being_backed_up(f: ConfigFile) -> Callable[[Sizes, int], bool]:
+    org = f.backup.rsplit("\\", 1)[-1]
+    return lambda s, boxes: s[org] is not None and s[org] < len(f.packaged)
+
+
+def being_rewritten(f: ConfigFile, share: float = 0.0) -> Callable[[Sizes, int], bool]:
+    """The backup whole and the file emptied and grown past share of its new content."""
+    org = f.backup.rsplit("\\", 1)[-1]
+    return lambda s, boxes: (s[org] == len(f.packaged) and s[f.name] is not None and
+                             len(f.rewritten) * share <= s[f.name] < len(f.packaged))
+
+
+def moments(files: list[ConfigFile], span: int) -> list[Moment]:
+    """The watched moments, then delays spread over span, the milliseconds a clean run takes from
+    the answer to its completion box."""
+    logging, web, poolman = files
+    watched = [
+        Moment("before the question", answers=(), at_once=True, aim="before the question"),
+        Moment("at the question", answers=(), watch=lambda s, boxes: boxes >= 1,
+               aim="at the question"),
+        # The kill may still come after the last of the four writes: three tries.
+        Moment("environment", key=m.ENVIRONMENT_KEY, aim="environment"),
+        Moment("environment, again", key=m.ENVIRONMENT_KEY, aim="environment"),
+        Moment("environment, a third time", key=m.ENVIRONMENT_KEY, aim="environment"),
+        Moment("copy of web.xml", watch=lambda s, boxes: s["web.xml"] is not None and
+               s["web.xml"] < len(web.packaged) and s["web.org"] is None, aim="deployment"),
+        Moment("web.org being written", watch=being_backed_up(web), aim="rewrite of web.xml"),
+    ]
+    for f in files:
+        watched.append(Moment(f"start of the rewrite of {f.name}", watch=being_rewritten(f),
+                              aim=f"rewrite of {f.name}"))
+    watched += [
+        Moment("late in the rewrite of web.xml", watch=being_rewritten(web, 0.7),
+               aim="rewrite of web.xml"),
+        Moment("end of the rewrites", watch=lambda s, boxes: s["poolman.xml"] == len(
+            poolman.rewritten), aim="data source"),
+        Moment("data source", key=m.HKLM + r"\Software\ODBC", aim="data source"),
+        Moment("data source, again", key=m.HKLM + r"\Software\ODBC", aim="data source"),
+        Moment("at the completion box", watch=lambda s, boxes: boxes >= 2,
+               aim="at the completion box"),
+    ]
+    # The lookup and the environment writes lie within the first ANSWER_TO_DEPLOYMENT ms; the
+    # last delay finds the completion box up, as mbdriver leaves it for the kill.
+    delays = [0, 5, 10] + [round(span * share) for share in
+                           (0.1, 0.2, 0.3, 0.4, 0.5, 0.6, 0.7, 0.8, 0.9)] + [span + 300]
+    timed = [Moment(f"{delay} ms after Yes", kill_after=delay) for delay in delays]
+    return watched + timed
+
+
+# --- The test ------------------------------------------------------------------------------
+
+@dataclasses.dataclass
+class Reference:
+    """What a clean run leaves, and what the machine holds before it."""
+    registry_before: m.Registry
+    registry: m.Registry
+    trees: dict[str, dict[str, bytes]]
+    dist: dict[str, bytes]
+    span: int  # ms from the answer to the completion box
+
+
+class Interrupted:
+    def __init__(self, work: pathlib.Path, setup_exe: pathlib.Path, mbdriver: pathlib.Path):
+        self.root = work / "interrupted"
+        # Machines kept by an earlier run that failed, or that was itself killed.
+        for prefix in self.root.glob("*/prefix"):
+            Machine(prefix, "0", mbdriver).stop()
+        shutil.rmtree(self.root, ignore_errors=True)
+        self.work = work
+        self.setup_exe = setup_exe
+        self.mbdriver = mbdriver
+        self.check = sc.Checks("interrupted")
+        self.homes = sc.Homes()
+        self.files = config_files(self.homes)
+        self.landed: dict[str, list[str]] = {}
+        self.removals = concurrent.futures.ThreadPoolExecutor(max_workers=1)
+        self.kept: list[pathlib.Path] = []
+
+    # Machines.
+
+    def machine(self, name: str) -> sc.Scenario:
+        s = sc.Scenario(f"interrupted/{name}", self.work, self.setup_exe, self.mbdriver)
+        s.check = self.check
+        for f in self.files:
+            path = s.machine.host_path(m.DIST + "\\" + f.dist)
+            path.write_bytes(f.packaged)
+        return s
+
+    def release(self, s: sc.Scenario, failures_before: int) -> None:
+        """Stops the machine; removes it unless a check failed on it."""
+        s.machine.stop()
+        if self.check.failures > failures_before:
+            self.kept.append(s.machine.prefix)
+        else:
+            self.removals.submit(shutil.rmtree, s.machine.prefix, True)
+
+    def paths(self, s: sc.Scenario) -> dict[str, pathlib.Path]:
+        paths = {}
+        for f in self.files:
+            folder = self.homes.folder(f.base)
+            paths[f.name] = s.machine.host_path(folder + "\\" + f.file)
+            paths[f.backup.rsplit("\\", 1)[-1]] = s.machine.host_path(folder + "\\" + f.backup)
+        return paths
+
+    @staticmethod
+    def sizes(paths: dict[str, pathlib.Path]) -> Sizes:
+        sizes: Sizes = {}
+        for name, path in paths.items():
+            try:
+                sizes[name] = path.stat().st_size
+            except FileNotFoundError:
+                sizes[name] = None
+        return sizes
+
+    @staticmethod
+    def boxes(log: pathlib.Path) -> int:
+        try:
+            return log.read_bytes().count(b'"caption"')
+        except FileNotFoundError:
+            return 0
+
+    # The clean run.
+
+    def clean_run(self) -> Reference:
+        """A run to its end on a machine of its own: checked as a scenario checks one, and timed
+        from the first file it deploys to the end of its last rewrite."""
+        failures = self.check.failures
+        s = self.machine("clean")
+        try:
+            before, trees_before = s.machine.registry(), s.trees()
+            dist = s.machine.tree(m.DIST)
+            paths = self.paths(s)
+            log = s.folder / "clean.log"
+            process = s.machine.start(s.setup, log, answers=("yes",))
+            phases = self.phases()
+            seen: dict[str, float] = {}
+            while process.poll() is None:
+                sizes, boxes, now = self.sizes(paths), self.boxes(log), time.monotonic()
+                for phase, began in phases.items():
+                    if phase not in seen and began(sizes, boxes):
+                        seen[phase] = now
+                time.sleep(0.001)
+            run = m.Run.from_log(process.wait(), log)
+            self.check.run("clean run", run, 0, s.completion_boxes(s.odbc))
+            after = s.machine.registry()
+            path = before.value(m.ENVIRONMENT_KEY, "Path")
+            s.check_environment(after, sc.appended(path, self.homes))
+            s.check_data_source(after, s.odbc)
+            self.check.registry_unchanged("clean run, outside the environment and the data "
+                                          "source", before, after,
+                                          (m.ENVIRONMENT_KEY, m.DATA_SOURCE_KEY,
+                                           m.DATA_SOURCES_KEY))
+            expected = self.expected_trees(trees_before)
+            actual = s.trees()
+            for base in ("jdk", "tomcat"):
+                self.check.trees(f"clean run: {self.homes.folder(base)}", expected[base],
+                                 actual[base])
+            self.check.trees("clean run: the distribution", dist, s.machine.tree(m.DIST))
+            self.check.true(f"clean run: phases not seen: {set(phases) - set(seen)}",
+                            set(seen) == set(phases))
+            # The answer comes about ANSWER_TO_DEPLOYMENT before the first file changes.
+            start = seen.get("deployment", 0) - ANSWER_TO_DEPLOYMENT / 1000
+            times = {phase: round((when - start) * 1000) for phase, when in seen.items()}
+            print("clean run, ms after Yes: " + ", ".join(f"{phase} {ms}"
+                                                           for phase, ms in times.items()))
+            span = max(times.get("completion box", 0), 100)
+            return Reference(before, after, expected, dist, span)
+        finally:
+            self.release(s, failures)
+
+    def phases(self) -> dict[str, Callable[[Sizes, int], bool]]:
+        """When each phase of a run begins, as the files and the boxes show it."""
+        logging, web, poolman = self.files
+        phases = {"deployment": lambda s, boxes: s["logging.properties"] != len(logging.before),
+                  "web.xml deployed": lambda s, boxes: s["web.xml"] == len(web.packaged)}
+        for f in self.files:
+            org = f.backup.rsplit("\\", 1)[-1]
+            phases[org] = lambda s, boxes, org=org: s[org] is not None
+            phases[f"{f.name} rewritten"] = (lambda s, boxes, f=f, org=org: s[org] is not None and
+                                             s[f.name] == len(f.rewritten))
+        phases["completion box"] = lambda s, boxes: boxes >= 2
+        return phases
+
+    def expected_trees(self, before: dict[str, dict[str, bytes]]) -> dict[str, dict[str, bytes]]:
+        after = sc.deployed(before, self.homes, rewritten=False)
+        for f in self.files:
+            after[f.base][f.file] = f.rewritten
+            after[f.base][f.backup] = f.packaged
+        return after
+
+    # One kill.
+
+    def kill(self, number: int, moment: Moment, reference: Reference) -> None:
+        failures = self.check.failures
+        s = self.machine(f"{number:02d}")
+        what = f"kill {number} ({moment.name})"
+        try:
+            run = self.killed_run(s, moment)
+            for error in run.errors:
+                self.check.fail(f"{what}: mbdriver: {error}")
+            clean_boxes = s.completion_boxes(s.odbc)
+            self.check.equal(f"{what}: exit code", KILLED, run.exit_code)
+            self.check.true(f"{what}: boxes {run.boxes}", run.boxes == clean_boxes[:len(run.boxes)])
+
+            states = self.check_files(s, what)
+            registry = None
+            if moment.key is not None:
+                registry = s.machine.registry()
+                self.check_registry(what, reference, registry)
+            landed = self.landing(run, states, registry, reference)
+            self.landed.setdefault(landed, []).append(moment.name)
+            missed = moment.aim is not None and not landed.startswith(moment.aim)
+            killed = "-" if run.killed is None or run.killed < 0 else run.killed
+            print(f"kill {number:2d} {moment.how():>30}: killed {killed:>5} ms after Yes; "
+                  f"{landed}; " + ", ".join(
+                      f"{f.name} {STATE_NAMES[st] if st is not None else 'LOST'}"
+                      for f, st in zip(self.files, states)) +
+                  (f" (aimed at the {moment.aim})" if missed else ""), flush=True)
+
+            self.second_run(s, what, reference)
+        finally:
+            self.release(s, failures)
+
+    def killed_run(self, s: sc.Scenario, moment: Moment) -> m.Run:
+        log = s.folder / "killed.log"
+        trigger = s.folder / "kill"
+        trigger.unlink(missing_ok=True)
+        options = {}
+        if moment.watch is not None or moment.at_once:
+            options["kill_on"] = trigger
+        if moment.at_once:
+            trigger.touch()
+        process = s.machine.start(s.setup, log, answers=moment.answers,
+                                  kill_after=moment.kill_after, kill_on_change=moment.key,
+                                  **options)
+        if moment.watch is not None:
+            paths = self.paths(s)
+            while process.poll() is None and not trigger.exists():
+                boxes = self.boxes(log)
+                if moment.watch(self.sizes(paths), boxes):
+                    trigger.touch()
+                elif boxes >= 2:
+                    trigger.touch()  # missed: the run waits at its last box
+                time.sleep(0.001)
+        return m.Run.from_log(process.wait(timeout=120), log)
+
+    def check_files(self, s: sc.Scenario, what: str) -> list[int]:
+        """Each file's state; a file in no state that keeps its content fails the check."""
+        states = []
+        for f in self.files:
+            folder = self.homes.folder(f.base)
+            data = self.read(s.machine.host_path(folder + "\\" + f.file))
+            backup = self.read(s.machine.host_path(folder + "\\" + f.backup))
+            state = file_state(f, data, backup)
+            if state is None:
+                self.check.fail(
+                    f"{what}: {f.name} lost: {self.describe(data, f)}, {f.backup} "
+                    f"{self.describe(backup, f)}")
+                state = -1
+            states.append(state)
+        if all(state >= 0 for state in states):
+            for problem in out_of_order(self.files, states):
+                self.check.fail(f"{what}: {problem}")
+        return states
+
+    @staticmethod
+    def read(path: pathlib.Path) -> bytes | None:
+        try:
+            return path.read_bytes()
+        except FileNotFoundError:
+            return None
+
+    @staticmethod
+    def describe(data: bytes | None, f: ConfigFile) -> str:
+        if data is None:
+            return "absent"
+        return (f"{len(data)} bytes (packaged {len(f.packaged)}, rewritten {len(f.rewritten)}), "
+                f"starting {data[:60]!r}")
+
+    def check_registry(self, what: str, reference: Reference, registry: m.Registry) -> None:
+        """Each environment value as before or as a clean run writes it; nothing else changed
+        but the data source, which is written last."""
+        for name in ("CATALINA_HOME", "CLASSPATH", "JAVA_HOME", "Path"):
+            value = registry.value(m.ENVIRONMENT_KEY, name)
+            self.check.true(f"{what}: {name} half written: {value}", value in (
+                reference.registry_before.value(m.ENVIRONMENT_KEY, name),
+                reference.registry.value(m.ENVIRONMENT_KEY, name)))
+        listed = registry.value(m.DATA_SOURCES_KEY, "TESSAL")
+        self.check.true(f"{what}: TESSAL listed as {listed}", listed in (
+            None, reference.registry.value(m.DATA_SOURCES_KEY, "TESSAL")))
+        clean = reference.registry.values(m.DATA_SOURCE_KEY) or {}
+        for name, value in (registry.values(m.DATA_SOURCE_KEY) or {}).items():
+            self.check.equal(f"{what}: data source value {name}", clean.get(name), value)
+        self.check.registry_unchanged(f"{what}: outside the environment and the data source",
+                                      reference.registry_before, registry,
+                                      (m.ENVIRONMENT_KEY, ODBC_INI))
+
+    def landing(self, run: m.Run, states: list[int], registry: m.Registry | None,
+                reference: Reference) -> str:
+        """Where in the run the kill came, as the log, the files and the registry tell."""
+        if not run.boxes:
+            return "before the question"
+        if run.killed == -1:
+            return "at the question"
+        if len(run.boxes) >= 2:
+            return "at the completion box"
+        for f, state in zip(self.files, states):
+            if state in (BACKING_UP, REWRITING):
+                return f"rewrite of {f.name} ({STATE_NAMES[state]})"
+        if all(state == REWRITTEN for state in states):
+            if registry is None:
+                return "data source"
+            listed = registry.value(m.DATA_SOURCES_KEY, "TESSAL") is not None
+            values = len(registry.values(m.DATA_SOURCE_KEY) or {})
+            return f"data source (listed: {listed}, {values} of its values)"
+        if all(state == BEFORE for state in states):
+            if registry is None:
+                return "before the deployment (the lookup, the environment or its first rows)"
+            written = [name for name in ("CATALINA_HOME", "CLASSPATH", "JAVA_HOME", "Path")
+                       if registry.value(m.ENVIRONMENT_KEY, name) !=
+                       reference.registry_before.value(m.ENVIRONMENT_KEY, name)]
+            if len(written) == 4:
+                return "deployment (its first rows)"
+            return f"environment ({', '.join(written)} written)"
+        return "deployment"
+
+    def second_run(self, s: sc.Scenario, what: str, reference: Reference) -> None:
+        run = s.machine.run(s.setup, s.folder / "second.log", answers=("yes",))
+        self.check.run(f"{what}, second run", run, 0, s.completion_boxes(s.odbc))
+        registry = s.machine.registry()
+        for difference in reference.registry.differences(registry, sc.VOLATILE_KEYS):
+            self.check.fail(f"{what}, second run: registry differs from a clean run's: "
+                            f"{difference}")
+        trees = s.trees()
+        for base in ("jdk", "tomcat"):
+            self.check.trees(f"{what}, second run: {self.homes.folder(base)}",
+                             reference.trees[base], trees[base])
+        self.check.trees(f"{what}, second run: the distribution", reference.dist,
+                         s.machine.tree(m.DIST))
+
+    # All of it.
+
+    def run(self) -> int:
+        start = time.monotonic()
+        try:
+            reference = self.clean_run()
+            if self.check.failures:
+                return self.finish(start)
+            plan = moments(self.files, reference.span)
+            for number, moment in enumerate(plan, 1):
+                self.kill(number, moment, reference)
+            # A watched kill can come late on a busy machine; each aim needs one kill landed.
+            for aim in sorted({moment.aim for moment in plan if moment.aim}):
+                self.check.true(f"no kill landed at the {aim}",
+                                any(landed.startswith(aim) for landed in self.landed))
+            print(f"{len(plan)} kills landed at:")
+            for landed, names in sorted(self.landed.items()):
+                print(f"  {landed}: {len(names)}")
+        finally:
+            self.removals.shutdown(wait=True)
+        return self.finish(start)
+
+    def finish(self, start: float) -> int:
+        elapsed = time.monotonic() - start
+        if self.check.failures:
+            print(f"FAILED [interrupted]: {self.check.failures} checks in {elapsed:.0f} s; "
+                  f"machines kept: {[str(p) for p in self.kept]}, logs in {self.root}")
+            return 1
+        shutil.rmtree(self.root, ignore_errors=True)
+        print(f"PASS [interrupted] in {elapsed:.0f} s")
+        return 0
+
+
+def main() -> int:
+    parser = argparse.ArgumentParser(description=__doc__,
+                                     formatter_class=argparse.RawDescriptionHelpFormatter)
+    parser.add_argument("--work", type=pathlib.Path, required=True)
+    parser.add_argument("--setup", type=pathlib.Path, required=True)
+    parser.add_argument("--mbdriver", type=pathlib.Path, required=True)
+    args = parser.parse_args()
+    if not (args.work / "template.display").exists():
+        raise SystemExit(f"no template machine in {args.work}: make it with scenarios.py template")
+    return Interrupted(args.work.resolve(), args.setup, args.mbdriver).run()
+
+
+if __name__ == "__main__":
+    sys.exit(main())
