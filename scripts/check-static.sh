@@ -10,18 +10,7 @@ mingw_cxx=x86_64-w64-mingw32-g++-posix
 # --- Tools -------------------------------------------------------------------------------------
 packages=(clang-tidy clang-format cppcheck cmake ninja-build g++ googletest python3
   g++-mingw-w64-x86-64-posix)
-missing=()
-for package in "${packages[@]}"; do
-  if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed'; then
-    missing+=("$package")
-  fi
-done
-if [ ${#missing[@]} -gt 0 ]; then
-  echo "installing: ${missing[*]}"
-  export DEBIAN_FRONTEND=noninteractive
-  apt-get update -qq
-  apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
-fi
+scripts/install-deps.sh "${packages[@]}"
 
 # The files of a compile database that lie below the given folders of the tree, one a line.
 sources_in() {

@@ -10,18 +10,7 @@ targets=(fuzz_line_reader fuzz_get_registry fuzz_rewrite fuzz_attribute_list)
 
 # clang 14 and its libFuzzer runtime.
 packages=(clang libclang-rt-14-dev cmake ninja-build)
-missing=()
-for package in "${packages[@]}"; do
-  if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed'; then
-    missing+=("$package")
-  fi
-done
-if [ ${#missing[@]} -gt 0 ]; then
-  echo "installing: ${missing[*]}"
-  export DEBIAN_FRONTEND=noninteractive
-  apt-get update -qq
-  apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
-fi
+scripts/install-deps.sh "${packages[@]}"
 
 cmake --preset fuzz >/dev/null
 cmake --build --preset fuzz

@@ -1,9 +1,11 @@
 #!/bin/bash
 # Installs what the build and the tests need on a fresh Debian 12, as root, without questions.
 # Packages already present are left alone, so a second call costs a few seconds.
+#   install-deps.sh              everything below
+#   install-deps.sh PACKAGE...   just those (for a script that needs only a few)
 set -euo pipefail
 
-packages=(
+all_packages=(
   # the native build and its tests
   cmake ninja-build g++ googletest python3
   # the Windows builds (posix thread model: std::mutex for GoogleTest)
@@ -16,6 +18,12 @@ packages=(
   # static checks and fuzzing
   clang clang-tidy clang-format cppcheck libclang-rt-14-dev
 )
+
+if [ $# -gt 0 ]; then
+  packages=("$@")
+else
+  packages=("${all_packages[@]}")
+fi
 
 missing=()
 for package in "${packages[@]}"; do
@@ -31,7 +39,7 @@ if [ ${#missing[@]} -gt 0 ]; then
 fi
 
 # Code page 932 under Wine comes from the Japanese locale of the host.
-if ! locale -a 2>/dev/null | grep -qi '^ja_JP\.utf-\?8$'; then
+if [ $# -eq 0 ] && ! locale -a 2>/dev/null | grep -qi '^ja_JP\.utf-\?8$'; then
   sed -i 's/^# *\(ja_JP.UTF-8 UTF-8\)/\1/' /etc/locale.gen
   grep -q '^ja_JP.UTF-8 UTF-8' /etc/locale.gen || echo 'ja_JP.UTF-8 UTF-8' >>/etc/locale.gen
   locale-gen >/dev/null
