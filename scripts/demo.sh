@@ -35,3 +35,9 @@ echo "== the program that ships: $win32/setup.exe"
 tools/check-pe.sh "$win32/setup.exe" i386
 echo
 echo "$win64/setup.exe is the same program for x86_64, the one that ran above under wine64."
+echo
+echo "== where things are"
+echo "   pictures of the boxes:  $PWD/build/demo/shots/"
+echo "   the program to ship:    $(realpath "$win32/setup.exe")"
+echo "   ship it beside J2SE\ and TOMCAT\; 'cmake --build --preset win32-release --target dist'"
+echo "   lays that folder, with SHA256SUMS, in dist/."
