@@ -82,7 +82,9 @@ std::int32_t ParseNumber(std::wstring_view text) {
     }
   }
   std::int32_t number = 0;
-  const char* const begin = digits.data() + (digits.starts_with('+') ? 1 : 0);
+  // from_chars takes a minus but no plus; a plus is skipped only before a digit.
+  const bool plus = digits.size() > 1 && digits[0] == '+' && digits[1] >= '0' && digits[1] <= '9';
+  const char* const begin = digits.data() + (plus ? 1 : 0);
   const char* const end = digits.data() + digits.size();
   const auto [stop, error] = std::from_chars(begin, end, number);
   if (digits.empty() || error != std::errc() || stop != end) {

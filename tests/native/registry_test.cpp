@@ -128,11 +128,13 @@ TEST_F(RegistryTest, WritesANumberAsFourLittleEndianBytes) {
 TEST_F(RegistryTest, ATextThatIsNoNumberIsTrappedAndWritesNothing) {
   EXPECT_FALSE(FU_SetRegistry(kPath, L"Answer", L"x", 4));
   EXPECT_FALSE(FU_SetRegistry(kPath, L"Answer", L"99999999999", 4));
+  EXPECT_FALSE(FU_SetRegistry(kPath, L"Answer", L"+-5", 4));
   EXPECT_FALSE(host_double::GetValue(kLocalMachine, kSubKey, "Answer"));
   EXPECT_THAT(
       Prompts(),
       ElementsAre(L"ｴﾗｰ発生(共通/FU_SetRegistry) 536870914:数値に変換できません。x",
-                  L"ｴﾗｰ発生(共通/FU_SetRegistry) 536870914:数値に変換できません。99999999999"));
+                  L"ｴﾗｰ発生(共通/FU_SetRegistry) 536870914:数値に変換できません。99999999999",
+                  L"ｴﾗｰ発生(共通/FU_SetRegistry) 536870914:数値に変換できません。+-5"));
 }
 
 TEST_F(RegistryTest, AnUnsupportedTypeIsReportedNotPassedOffAsWritten) {
