@@ -13,6 +13,8 @@ all_packages=(
   binutils-mingw-w64-i686
   # the Windows tests: wine64 on a virtual X display, a Japanese locale and a font for its texts
   wine wine64 xvfb xauth x11-utils locales fonts-ipafont-gothic
+  # the 32-bit setup.exe that ships, under Wine's WoW64 in the same 64-bit prefixes
+  wine32:i386
   # pictures of the message boxes
   imagemagick
   # static checks and fuzzing
@@ -23,6 +25,12 @@ if [ $# -gt 0 ]; then
   packages=("$@")
 else
   packages=("${all_packages[@]}")
+fi
+
+# wine32:i386 comes from the i386 architecture, which a fresh machine does not list.
+if [[ " ${packages[*]} " == *":i386 "* ]] && ! dpkg --print-foreign-architectures | grep -qx i386
+then
+  dpkg --add-architecture i386
 fi
 
 missing=()
@@ -43,4 +51,10 @@ if [ $# -eq 0 ] && ! locale -a 2>/dev/null | grep -qi '^ja_JP\.utf-\?8$'; then
   sed -i 's/^# *\(ja_JP.UTF-8 UTF-8\)/\1/' /etc/locale.gen
   grep -q '^ja_JP.UTF-8 UTF-8' /etc/locale.gen || echo 'ja_JP.UTF-8 UTF-8' >>/etc/locale.gen
   locale-gen >/dev/null
+fi
+
+# WoW64 needs a kernel that runs 32-bit programs, or their emulation; without either the test
+# command stops here, with one line that says why.
+if [ $# -eq 0 ]; then
+  "$(dirname "$0")/../tests/wine/i386/enable.sh"
 fi
