@@ -1,5 +1,14 @@
 # Windows test programs run under wine64 in one throwaway prefix per build tree, made by a ctest
 # fixture before the first of them and removed after the last.
+#
+# The prefix is a 64-bit Windows in both builds: the x86_64 programs run on it as they are, the i686
+# ones (the build that ships) under WoW64, where the products they look for are 32-bit too.
+if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+  set(SETUP_WINDOWS wow64)
+else()
+  set(SETUP_WINDOWS x64)
+endif()
+
 set(WINE_TEST_PREFIX ${CMAKE_BINARY_DIR}/wineprefix)
 set(WINE_RUN ${CMAKE_SOURCE_DIR}/tests/wine/run.sh ${WINE_TEST_PREFIX})
 

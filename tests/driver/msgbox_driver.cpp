@@ -219,24 +219,28 @@ Image PaintedPicture(HWND box) {
   }
 }
 
+struct BoxSearch {
+  DWORD processId;
+  std::vector<HWND> found;
+};
+
+// A named CALLBACK, not a lambda: the 32-bit build calls it with the stdcall convention, to which
+// a lambda does not convert.
+BOOL CALLBACK CollectBox(HWND window, LPARAM context) {
+  auto& search = *reinterpret_cast<BoxSearch*>(context);
+  DWORD owner = 0;
+  ::GetWindowThreadProcessId(window, &owner);
+  if (owner == search.processId && ::IsWindowVisible(window) && IsDialog(window)) {
+    search.found.push_back(window);
+  }
+  return TRUE;
+}
+
 }  // namespace
 
 std::vector<HWND> FindBoxes(DWORD processId) {
-  struct Search {
-    DWORD processId;
-    std::vector<HWND> found;
-  } search{processId, {}};
-  ::EnumWindows(
-      [](HWND window, LPARAM context) -> BOOL {
-        auto& state = *reinterpret_cast<Search*>(context);
-        DWORD owner = 0;
-        ::GetWindowThreadProcessId(window, &owner);
-        if (owner == state.processId && ::IsWindowVisible(window) && IsDialog(window)) {
-          state.found.push_back(window);
-        }
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&search));
+  BoxSearch search{processId, {}};
+  ::EnumWindows(CollectBox, reinterpret_cast<LPARAM>(&search));
   return search.found;
 }
 
