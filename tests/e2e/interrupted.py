@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Runs of setup.exe killed part-way, as a power cut or the task manager would end them.
 
-    interrupted.py --work DIR --setup EXE --mbdriver EXE
+    interrupted.py --work DIR --setup EXE --mbdriver EXE [--machine KIND] [--few]
 
 Each kill gets its own copy of the template machine, whose distribution carries large
 configuration files so that their rewrites last long enough to be interrupted. After the kill each
@@ -11,7 +11,9 @@ file whole. The files must tell of one moment of the run: nothing after a step t
 A second, uninterrupted run must then leave the machine exactly as a clean run leaves it.
 
 The kills come at moments watched for (a box shown, a file half written, the first registry write
-of a step) and at delays spread over the run as a clean run measured it.
+of a step) and at delays spread over the run as a clean run measured it. With --few, only three
+watched kills: in the deployment, inside the rewrite of web.xml and in the data-source step, for
+a build whose full set of kills runs elsewhere.
 """
 
 from __future__ import annotations
@@ -210,6 +212,10 @@ def being_rewritten(f: ConfigFile, share: float = 0.0) -> Callable[[Sizes, int],
                              len(f.rewritten) * share <= s[f.name] < len(f.packaged))
 
 
+# One kill in each of the three steps that change files or the registry most.
+FEW = ("copy of web.xml", "start of the rewrite of web.xml", "data source")
+
+
 def moments(files: list[ConfigFile], span: int) -> list[Moment]:
     """The watched moments, then delays spread over span, the milliseconds a clean run takes from
     the answer to its completion box."""
@@ -260,7 +266,8 @@ class Reference:
 
 
 class Interrupted:
-    def __init__(self, work: pathlib.Path, setup_exe: pathlib.Path, mbdriver: pathlib.Path):
+    def __init__(self, work: pathlib.Path, setup_exe: pathlib.Path, mbdriver: pathlib.Path,
+                 windows: m.Windows, few: bool):
         self.root = work / "interrupted"
         # Machines kept by an earlier run that failed, or that was itself killed.
         for prefix in self.root.glob("*/prefix"):
@@ -269,8 +276,10 @@ class Interrupted:
         self.work = work
         self.setup_exe = setup_exe
         self.mbdriver = mbdriver
+        self.windows = windows
+        self.few = few
         self.check = sc.Checks("interrupted")
-        self.homes = sc.Homes()
+        self.homes = sc.Homes(windows.tomcat_home)
         self.files = config_files(self.homes)
         self.landed: dict[str, list[str]] = {}
         self.removals = concurrent.futures.ThreadPoolExecutor(max_workers=1)
@@ -279,7 +288,8 @@ class Interrupted:
     # Machines.
 
     def machine(self, name: str) -> sc.Scenario:
-        s = sc.Scenario(f"interrupted/{name}", self.work, self.setup_exe, self.mbdriver)
+        s = sc.Scenario(f"interrupted/{name}", self.work, self.setup_exe, self.mbdriver,
+                        self.windows)
         s.check = self.check
         for f in self.files:
             path = s.machine.host_path(m.DIST + "\\" + f.dist)
@@ -547,6 +557,8 @@ class Interrupted:
             if self.check.failures:
                 return self.finish(start)
             plan = moments(self.files, reference.span)
+            if self.few:
+                plan = [moment for moment in plan if moment.name in FEW]
             for number, moment in enumerate(plan, 1):
                 self.kill(number, moment, reference)
             # A watched kill can come late on a busy machine; each aim needs one kill landed.
@@ -577,10 +589,13 @@ def main() -> int:
     parser.add_argument("--work", type=pathlib.Path, required=True)
     parser.add_argument("--setup", type=pathlib.Path, required=True)
     parser.add_argument("--mbdriver", type=pathlib.Path, required=True)
+    parser.add_argument("--machine", choices=m.KINDS, default=m.X64.name)
+    parser.add_argument("--few", action="store_true", help="three kills, not the full set")
     args = parser.parse_args()
     if not (args.work / "template.display").exists():
         raise SystemExit(f"no template machine in {args.work}: make it with scenarios.py template")
-    return Interrupted(args.work.resolve(), args.setup, args.mbdriver).run()
+    return Interrupted(args.work.resolve(), args.setup, args.mbdriver, m.KINDS[args.machine],
+                       args.few).run()
 
 
 if __name__ == "__main__":

@@ -33,8 +33,39 @@ DATA_SOURCE_KEY = HKLM + r"\Software\ODBC\ODBC.INI\TESSAL"
 X11_DRIVER_KEY = r"HKEY_CURRENT_USER\Software\Wine\X11 Driver"
 
 JAVA_HOME = r"C:\j2sdk1.4.2_19"
-TOMCAT_HOME = r"C:\Program Files\Apache Group\Tomcat 4.1"
 DIST = r"C:\dist"
+
+
+@dataclasses.dataclass(frozen=True)
+class Windows:
+    """A kind of 64-bit Windows machine, named for the build of setup.exe that runs on it, and
+    where that build's products are installed and registered. A program sees HKLM\\SOFTWARE
+    through the registry view of its own width; the rest of HKLM is one for both."""
+    name: str
+    view: int  # 64 or 32: the registry view of the program, its products and its ODBC
+    tomcat_home: str
+    system_folder: str  # where the program's system DLLs are, below C:\windows
+    regedit: str  # a regedit of the program's width, which writes in its view
+
+    def in_view(self, key: str) -> bool:
+        """Whether a key lies in the part of the registry that has a view per width."""
+        return key.lower().startswith(HKLM.lower() + "\\software\\")
+
+    def hive_key(self, key: str) -> str:
+        """Where the hive keeps a key that a program of this machine names: a 32-bit program's
+        HKLM\\SOFTWARE is HKLM\\SOFTWARE\\Wow6432Node."""
+        if self.view == 64 or not self.in_view(key):
+            return key
+        head = len(HKLM + "\\software\\")
+        return key[:head] + "Wow6432Node\\" + key[head:]
+
+
+# The x86_64 build on 64-bit Windows, and the i686 build that ships, under WoW64: a 32-bit JDK,
+# Tomcat and Access driver register in the 32-bit view and install under Program Files (x86).
+X64 = Windows("x64", 64, r"C:\Program Files\Apache Group\Tomcat 4.1", "system32", "regedit")
+WOW64 = Windows("wow64", 32, r"C:\Program Files (x86)\Apache Group\Tomcat 4.1", "syswow64",
+                r"C:\windows\syswow64\regedit.exe")
+KINDS = {kind.name: kind for kind in (X64, WOW64)}
 
 REG_SZ, REG_EXPAND_SZ, REG_BINARY, REG_DWORD, REG_MULTI_SZ = 1, 2, 3, 4, 7
 TYPE_NAMES = {REG_SZ: "REG_SZ", REG_EXPAND_SZ: "REG_EXPAND_SZ", REG_BINARY: "REG_BINARY",
@@ -130,15 +161,29 @@ def _parse_data(data: str) -> Value:
 
 
 class Registry:
-    """HKEY_LOCAL_MACHINE as the prefix's system.reg holds it. Key paths and value names compare
-    without regard to case, as Windows compares them; "" is a key's default value."""
+    """HKEY_LOCAL_MACHINE as the prefix's system.reg holds it, seen through the registry view of
+    the program under test. Key paths and value names compare without regard to case, as Windows
+    compares them; "" is a key's default value."""
 
-    def __init__(self, keys: dict[str, dict[str, Value]], names: dict[str, dict[str, str]]):
+    def __init__(self, keys: dict[str, dict[str, Value]], names: dict[str, dict[str, str]],
+                 windows: Windows = X64):
         self._keys = keys
         self._names = names  # the value names as written, for showing them
+        self.windows = windows
+
+    def _key(self, key: str) -> str:
+        return self.windows.hive_key(key).lower()
+
+    def hive_key(self, key: str) -> str:
+        """Where the hive keeps a key that the program names so."""
+        return self.windows.hive_key(key)
+
+    def seen_by(self, windows: Windows) -> Registry:
+        """The same registry as a program of another width sees it."""
+        return Registry(self._keys, self._names, windows)
 
     @classmethod
-    def load(cls, hive: pathlib.Path) -> Registry:
+    def load(cls, hive: pathlib.Path, windows: Windows = X64) -> Registry:
         keys: dict[str, dict[str, Value]] = {}
         names: dict[str, dict[str, str]] = {}
         current: dict[str, Value] | None = None
@@ -164,27 +209,29 @@ class Registry:
                     rest = line[after + 1:]
                 current[name.lower()] = _parse_data(rest)
                 current_names[name.lower()] = name
-        return cls(keys, names)
+        return cls(keys, names, windows)
 
     def has_key(self, key: str) -> bool:
-        return key.lower() in self._keys
+        return self._key(key) in self._keys
 
     def values(self, key: str) -> dict[str, Value] | None:
-        return self._keys.get(key.lower())
+        return self._keys.get(self._key(key))
 
     def named_values(self, key: str) -> dict[str, Value]:
         """The key's values by their names as written; empty for a key that does not exist."""
-        names = self._names.get(key.lower(), {})
-        return {names[lower]: value for lower, value in self._keys.get(key.lower(), {}).items()}
+        names = self._names.get(self._key(key), {})
+        return {names[lower]: value for lower, value in self._keys.get(self._key(key), {}).items()}
 
     def value(self, key: str, name: str) -> Value | None:
-        return self._keys.get(key.lower(), {}).get(name.lower())
+        return self._keys.get(self._key(key), {}).get(name.lower())
 
     def differences(self, other: Registry, ignore: tuple[str, ...] = ()) -> list[str]:
         """How other differs from this registry, key by key; keys below the prefixes in ignore
         are left out."""
+        ignored = [self._key(prefix) for prefix in ignore]
+
         def kept(key: str) -> bool:
-            return not any(key.startswith(p.lower()) for p in ignore)
+            return not any(key.startswith(prefix) for prefix in ignored)
 
         found = []
         for key in sorted(set(self._keys) | set(other._keys)):
@@ -284,31 +331,37 @@ class Machine:
     """A Windows machine: a Wine prefix, the X display its windows go to, and the message-box
     driver that plays its user."""
 
-    def __init__(self, prefix: pathlib.Path, display: str, mbdriver: pathlib.Path):
+    def __init__(self, prefix: pathlib.Path, display: str, mbdriver: pathlib.Path,
+                 windows: Windows = X64):
         self.prefix = pathlib.Path(prefix).resolve()
         self.display = display
         self.mbdriver = pathlib.Path(mbdriver).resolve()
-        self._edit = RegEdit()
+        self.windows = windows
+        # Changes in the program's view of HKLM\SOFTWARE, made as its own installers make them,
+        # and changes to the rest of the registry.
+        self._edits = {windows.regedit: RegEdit(), X64.regedit: RegEdit()}
         self._registry: tuple[tuple[int, int], Registry] | None = None  # the last hive read
 
     # Making, copying and removing prefixes.
 
     @classmethod
-    def create(cls, prefix: pathlib.Path, mbdriver: pathlib.Path) -> Machine:
+    def create(cls, prefix: pathlib.Path, mbdriver: pathlib.Path,
+               windows: Windows = X64) -> Machine:
         """A freshly booted prefix with a Japanese desktop on an X server of its own."""
         prefix = pathlib.Path(prefix).resolve()
         subprocess.run([str(PREFIX_SH), "setup", str(prefix)], check=True)
-        machine = cls.existing(prefix, mbdriver)
+        machine = cls.existing(prefix, mbdriver, windows)
         # Wine hands its windows to the window manager and waits up to two seconds for it to
         # confirm each box taken down; Xvfb runs none, so every box would cost those seconds.
         machine.set_value(X11_DRIVER_KEY, "Managed", Value(REG_SZ, "N"))
         return machine
 
     @classmethod
-    def existing(cls, prefix: pathlib.Path, mbdriver: pathlib.Path) -> Machine:
+    def existing(cls, prefix: pathlib.Path, mbdriver: pathlib.Path,
+                 windows: Windows = X64) -> Machine:
         prefix = pathlib.Path(prefix).resolve()
         display = pathlib.Path(f"{prefix}.display").read_text().split()[0]
-        return cls(prefix, display, mbdriver)
+        return cls(prefix, display, mbdriver, windows)
 
     def copy(self, prefix: pathlib.Path) -> Machine:
         """A machine in the same state as this one, on the same display. The copy has a wineserver
@@ -320,7 +373,7 @@ class Machine:
         shutil.rmtree(prefix, ignore_errors=True)
         prefix.parent.mkdir(parents=True, exist_ok=True)
         subprocess.run(["cp", "-a", str(self.prefix), str(prefix)], check=True)
-        return Machine(prefix, self.display, self.mbdriver)
+        return Machine(prefix, self.display, self.mbdriver, self.windows)
 
     def destroy(self) -> None:
         """Stops the prefix's wineserver and its X server (if it has one) and removes it."""
@@ -360,26 +413,31 @@ class Machine:
 
     # The registry.
 
+    def _edit(self, key: str) -> RegEdit:
+        return self._edits[self.windows.regedit if self.windows.in_view(key) else X64.regedit]
+
     def set_value(self, key: str, name: str, value: Value) -> None:
-        self._edit.set(key, name, value)
+        """Sets a value as the program sees it: in its own view of HKLM\\SOFTWARE."""
+        self._edit(key).set(key, name, value)
 
     def delete_key(self, key: str) -> None:
-        self._edit.delete_key(key)
+        self._edit(key).delete_key(key)
 
     def delete_value(self, key: str, name: str) -> None:
-        self._edit.delete_value(key, name)
+        self._edit(key).delete_value(key, name)
 
     def apply_registry_changes(self) -> None:
-        """Imports the changes asked for since the last import, all with one regedit."""
-        if not self._edit:
-            return
-        reg = self.prefix / "drive_c" / "changes.reg"
-        self._edit.write(reg)
-        status, output = self.wine("regedit", "/S", r"C:\changes.reg")
-        reg.unlink()
-        if status != 0:
-            raise RuntimeError(f"regedit failed: {output}")
-        self._edit = RegEdit()
+        """Imports the changes asked for since the last import, with one regedit a view."""
+        for regedit, edit in self._edits.items():
+            if not edit:
+                continue
+            reg = self.prefix / "drive_c" / "changes.reg"
+            edit.write(reg)
+            status, output = self.wine(regedit, "/S", r"C:\changes.reg")
+            reg.unlink()
+            if status != 0:
+                raise RuntimeError(f"{regedit} failed: {output}")
+            self._edits[regedit] = RegEdit()
 
     def registry(self) -> Registry:
         """HKEY_LOCAL_MACHINE as it is now. Stops the prefix, which is what writes the hive."""
@@ -388,7 +446,7 @@ class Machine:
         hive = self.prefix / "system.reg"
         stamp = (hive.stat().st_mtime_ns, hive.stat().st_size)
         if self._registry is None or self._registry[0] != stamp:
-            self._registry = (stamp, Registry.load(hive))
+            self._registry = (stamp, Registry.load(hive, self.windows))
         return self._registry[1]
 
     # Files.
@@ -420,16 +478,19 @@ class Machine:
         self.set_value(JDK_KEY, "JavaHome", Value(REG_SZ, home))
         self.set_value(JDK_KEY, "RuntimeLib", Value(REG_SZ, home + r"\jre\bin\client\jvm.dll"))
 
-    def install_tomcat(self, home: str = TOMCAT_HOME) -> None:
+    def install_tomcat(self, home: str | None = None) -> None:
+        home = home or self.windows.tomcat_home
         self.host_path(home + r"\webapps").mkdir(parents=True, exist_ok=True)
         self.write_files(home, INSTALLED_TOMCAT_FILES)
         self.set_value(TOMCAT_KEY, "", Value(REG_SZ, home))
         self.set_value(TOMCAT_KEY, "Version", Value(REG_SZ, "4.1.40"))
 
     def register_odbc_driver(self, register_sh: pathlib.Path, dll: pathlib.Path) -> None:
-        """Registers a setup DLL for the Access driver; Wine brings no Access driver of its own."""
+        """Registers a setup DLL for the Access driver in the ODBC of the program's width; Wine
+        brings no Access driver of its own."""
         self.apply_registry_changes()
-        subprocess.run(["bash", str(register_sh), str(self.prefix), str(dll)],
+        subprocess.run(["bash", str(register_sh), str(self.prefix), str(dll),
+                        str(self.windows.view)],
                        env=self.environment(), check=True, stdin=subprocess.DEVNULL,
                        stdout=subprocess.DEVNULL)
 

@@ -1,14 +1,17 @@
 #!/usr/bin/env python3
-"""End-to-end scenarios of setup.exe on a Windows machine under wine64.
+"""End-to-end scenarios of setup.exe on a Windows machine under Wine.
 
-    scenarios.py --list
-    scenarios.py template --work DIR --mbdriver EXE [--odbc-driver DLL]
+    scenarios.py --list [--machine KIND]
+    scenarios.py template --work DIR --mbdriver EXE [--odbc-driver DLL] [--machine KIND]
     scenarios.py cleanup --work DIR
-    scenarios.py run NAME --work DIR --setup EXE --mbdriver EXE
+    scenarios.py run NAME --work DIR --setup EXE --mbdriver EXE [--machine KIND]
+                 [--x64-setup EXE]
 
-The template machine (JDK 1.4 and Tomcat 4.1 installed and registered, the sample distribution in
-C:\\dist, the stand-in Access driver if one was built) is made once; each scenario runs on a copy
-of it. A scenario checks what the user saw (the boxes in order and the exit code) and what the run
+The machine is a 64-bit Windows of one of two kinds: x64, on which the x86_64 build runs with the
+JDK 1.4, Tomcat 4.1 and the Access driver of its own width, or wow64, on which the i686 build that
+ships runs under WoW64 with the 32-bit products registered in the 32-bit view. Its template (the
+products installed and registered, the sample distribution in C:\\dist, the stand-in Access driver
+if one was built) is made once; each scenario runs on a copy of it. A scenario checks what the user saw (the boxes in order and the exit code) and what the run
 left on the machine (registry values and their types, the product folders byte for byte, the data
 source). Its machine is kept for a look when a check fails.
 """
@@ -103,7 +106,7 @@ def replace_line(original: bytes, old: str, new: str) -> bytes:
 
 
 class Homes:
-    def __init__(self, jdk: str = m.JAVA_HOME, tomcat: str = m.TOMCAT_HOME):
+    def __init__(self, tomcat: str, jdk: str = m.JAVA_HOME):
         self.jdk = jdk
         self.tomcat = tomcat
 
@@ -188,16 +191,19 @@ class Scenario:
     """One scenario's machine, copied from the template, and the checks on it."""
 
     def __init__(self, name: str, work: pathlib.Path, setup_exe: pathlib.Path,
-                 mbdriver: pathlib.Path):
+                 mbdriver: pathlib.Path, windows: m.Windows = m.X64,
+                 x64_setup: pathlib.Path | None = None):
         self.name = name
         self.folder = work / name
         if not (work / "template.display").exists():
             raise SystemExit(f"no template machine in {work}: make it with the template action")
-        template = Machine.existing(work / "template", mbdriver)
+        template = Machine.existing(work / "template", mbdriver, windows)
         self.machine = template.copy(self.folder / "prefix")
+        self.setup_exe = setup_exe
+        self.x64_setup = x64_setup
         self.setup = self.machine.put_setup(setup_exe)
         self.check = Checks(name)
-        self.homes = Homes()
+        self.homes = Homes(windows.tomcat_home)
         self.runs = 0
         # Whether the machine has an Access driver to register the data source with.
         self.odbc = self.machine.registry().has_key(f"{m.ODBCINST_KEY}\\{m.ACCESS_DRIVER}")
@@ -326,12 +332,17 @@ def second_instance(s: Scenario) -> None:
     s.check.run("first copy", m.Run.from_log(exit_code, first_log), 0, s.completion_boxes(odbc))
 
 
+def ends_without_product(s: Scenario, what: str, box: Box) -> None:
+    """Yes, then the product's message: exit code 2 and nothing changed."""
+    before, trees = s.machine.registry(), s.trees()
+    s.check.run(what, s.run("yes"), 2, [QUESTION, box])
+    s.check.registry_unchanged(f"{what}: after the message", before, s.machine.registry())
+    s.check.equal(f"{what}: product folders after the message", trees, s.trees())
+
+
 def product_missing(s: Scenario, key: str, box: Box) -> None:
     s.machine.delete_key(key)
-    before, trees = s.machine.registry(), s.trees()
-    s.check.run("run", s.run("yes"), 2, [QUESTION, box])
-    s.check.registry_unchanged("after the message", before, s.machine.registry())
-    s.check.equal("product folders after the message", trees, s.trees())
+    ends_without_product(s, "run", box)
 
 
 def no_jdk(s: Scenario) -> None:
@@ -416,31 +427,50 @@ def japanese_tomcat(s: Scenario) -> None:
     configuration files in the machine's code page. The distribution is started from a Japanese
     folder too, as a Japanese administrator would copy it."""
     odbc = s.odbc
-    s.homes = Homes(tomcat=r"C:\アプリ\Tomcat 4.1")
+    s.homes = Homes(r"C:\アプリ\Tomcat 4.1")
     s.machine.install_tomcat(s.homes.tomcat)
     dist = r"C:\配布\tessal セットアップ"
     s.machine.host_path(dist).parent.mkdir()
     s.machine.host_path(m.DIST).rename(s.machine.host_path(dist))
     s.setup = dist + r"\setup.exe"
     before, trees = s.machine.registry(), s.trees()
-    old_tomcat = s.machine.tree(m.TOMCAT_HOME)
+    old_tomcat = s.machine.tree(s.machine.windows.tomcat_home)
     run = s.run("yes")
     s.check.run("run", run, 0, s.completion_boxes(odbc))
     s.check_completed(before, s.machine.registry(), trees,
                       appended(before.value(m.ENVIRONMENT_KEY, "Path"), s.homes), odbc)
-    s.check.equal("the other Tomcat folder", old_tomcat, s.machine.tree(m.TOMCAT_HOME))
+    s.check.equal("the other Tomcat folder", old_tomcat,
+                  s.machine.tree(s.machine.windows.tomcat_home))
+
+
+def x64_build(s: Scenario) -> None:
+    """Why the program ships as 32-bit: on a machine whose products are 32-bit, the x86_64 build
+    reads the 64-bit view, finds no JDK and changes nothing; the i686 build then finds both."""
+    if s.x64_setup is None:
+        raise SystemExit("x64_build needs --x64-setup: the x86_64 build of setup.exe")
+    s.machine.put_setup(s.x64_setup)
+    ends_without_product(s, "the x86_64 build", NO_JDK)
+    s.machine.put_setup(s.setup_exe)
+    full_run(s)
 
 
 SCENARIOS = {f.__name__: f for f in (
     full_run, second_run, answer_no, second_instance, no_jdk, no_tomcat, no_odbc_driver,
-    unwritable_file, expandable_path, long_path, japanese_tomcat)}
+    unwritable_file, expandable_path, long_path, japanese_tomcat, x64_build)}
+# Scenarios that only one kind of machine can play.
+MACHINE_SCENARIOS = {x64_build: m.WOW64}
+
+
+def scenarios_for(windows: m.Windows) -> list[str]:
+    return [name for name, f in SCENARIOS.items() if MACHINE_SCENARIOS.get(f, windows) == windows]
 
 
 # --- The template machine ----------------------------------------------------------------------
 
-def make_template(work: pathlib.Path, mbdriver: pathlib.Path, odbc_driver: str) -> int:
+def make_template(work: pathlib.Path, mbdriver: pathlib.Path, odbc_driver: str,
+                  windows: m.Windows) -> int:
     template = work / "template"
-    machine = Machine.create(template, mbdriver)
+    machine = Machine.create(template, mbdriver, windows)
     machine.install_jdk()
     machine.install_tomcat()
     machine.lay_distribution()
@@ -472,16 +502,21 @@ def main() -> int:
     parser.add_argument("--setup", type=pathlib.Path)
     parser.add_argument("--mbdriver", type=pathlib.Path)
     parser.add_argument("--odbc-driver", default="")
+    parser.add_argument("--machine", choices=m.KINDS, default=m.X64.name)
+    parser.add_argument("--x64-setup", type=pathlib.Path,
+                        help="the x86_64 build, for a scenario that runs it on a wow64 machine")
     args = parser.parse_args()
+    windows = m.KINDS[args.machine]
     if args.list:
-        print(";".join(SCENARIOS))
+        print(";".join(scenarios_for(windows)))
         return 0
     if args.action == "template":
-        return make_template(args.work.resolve(), args.mbdriver, args.odbc_driver)
+        return make_template(args.work.resolve(), args.mbdriver, args.odbc_driver, windows)
     if args.action == "cleanup":
         return remove_template(args.work.resolve())
-    if args.action == "run" and args.scenario in SCENARIOS:
-        scenario = Scenario(args.scenario, args.work.resolve(), args.setup, args.mbdriver)
+    if args.action == "run" and args.scenario in scenarios_for(windows):
+        scenario = Scenario(args.scenario, args.work.resolve(), args.setup, args.mbdriver, windows,
+                            args.x64_setup)
         try:
             SCENARIOS[args.scenario](scenario)
         except Exception:
