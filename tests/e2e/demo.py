@@ -2,11 +2,12 @@
 """Runs setup.exe once on a throwaway Windows machine (a Wine prefix with the JDK 1.4 and Tomcat
 4.1 registered), answering Yes, and reports what changed on it.
 
-    demo.py --build BUILD_DIR --out OUT_DIR
+    demo.py --build BUILD_DIR --out OUT_DIR [--machine KIND]
 
-BUILD_DIR is an x86_64 build tree holding setup.exe, mbdriver.exe and (if built) fakeodbc.dll.
-OUT_DIR receives the pictures of the boxes (shots/box-N.png) and mbdriver's log; the machine
-itself is removed at the end.
+BUILD_DIR is a build tree holding setup.exe, mbdriver.exe and (if built) fakeodbc.dll: the i686
+one, the program that ships, runs on a wow64 machine (the default), as on a 64-bit Windows with
+the 32-bit JDK and Tomcat; an x86_64 one on an x64 machine. OUT_DIR receives the pictures of the
+boxes (shots/box-N.png) and mbdriver's log; the machine itself is removed at the end.
 """
 
 from __future__ import annotations
@@ -33,11 +34,25 @@ def changed_lines(original: bytes, rewritten: bytes) -> list[tuple[str, str]]:
     return [(a, b) for a, b in zip(old, new) if a != b]
 
 
+def view_name(registry: m.Registry) -> str:
+    return f"the {registry.windows.view}-bit view"
+
+
 def report(setup: str, run: m.Run, shots: list[pathlib.Path],
            before: m.Registry, after: m.Registry, trees_before: dict, trees_after: dict) -> None:
-    print("\n== setup.exe on a throwaway Windows machine (wine64, Japanese, code page 932)")
-    print(f"   JDK 1.4      {m.JAVA_HOME}      ({m.JDK_KEY}, JavaHome)")
-    print(f"   Tomcat 4.1   {m.TOMCAT_HOME}")
+    windows = after.windows
+    tomcat_home = windows.tomcat_home
+    program = "32-bit, under WoW64" if windows.view == 32 else "64-bit"
+    print(f"\n== setup.exe ({program}) on a throwaway 64-bit Windows machine (Wine, Japanese, "
+          "code page 932)")
+    other = after.seen_by(m.WOW64 if windows.view == 64 else m.X64)
+    for product, home, key, value in (("JDK 1.4", m.JAVA_HOME, m.JDK_KEY, "JavaHome"),
+                                      ("Tomcat 4.1", tomcat_home, m.TOMCAT_KEY, "default value")):
+        print(f"   {product:<12} {home}")
+        print(f"                found in {view_name(after)}: {key}, {value}")
+        print(f"                kept by the registry as {after.hive_key(key)}")
+        print(f"                {view_name(other)}: "
+              f"{'holds it too' if other.has_key(key) else 'no such key'}")
     print(f"   started as   {setup}, beside J2SE\\ and TOMCAT\\ laid out from sample/")
 
     print("\n== the message boxes, answered Yes and then OK")
@@ -55,7 +70,7 @@ def report(setup: str, run: m.Run, shots: list[pathlib.Path],
         new = after.value(m.ENVIRONMENT_KEY, name)
         print(f"   {name}\n     before: {show(old)}\n     after:  {show(new)}")
 
-    homes = ((m.JAVA_HOME, "jdk"), (m.TOMCAT_HOME, "tomcat"))
+    homes = ((m.JAVA_HOME, "jdk"), (tomcat_home, "tomcat"))
     deployed, rewritten = [], []
     for home, base in homes:
         old, new = trees_before[base], trees_after[base]
@@ -80,7 +95,9 @@ def report(setup: str, run: m.Run, shots: list[pathlib.Path],
         for old, new in changed_lines(tree[backup], tree[file]):
             print(f"     - {old.strip()}\n     + {new.strip()}")
 
-    print(f"\n== the ODBC system data source: {m.DATA_SOURCE_KEY}")
+    print(f"\n== the ODBC system data source: {m.DATA_SOURCE_KEY}, in {view_name(after)}")
+    print(f"   kept by the registry as {after.hive_key(m.DATA_SOURCE_KEY)}"
+          f"{' (the 32-bit ODBC)' if windows.view == 32 else ''}")
     print(f"   before: {'present' if before.has_key(m.DATA_SOURCE_KEY) else '(none)'}")
     if not after.has_key(m.DATA_SOURCE_KEY):
         print("   after:  (none): this machine has no Access driver")
@@ -94,14 +111,17 @@ def main() -> int:
                                      formatter_class=argparse.RawDescriptionHelpFormatter)
     parser.add_argument("--build", type=pathlib.Path, required=True)
     parser.add_argument("--out", type=pathlib.Path, required=True)
+    parser.add_argument("--machine", choices=m.KINDS, default=m.WOW64.name)
     args = parser.parse_args()
+    windows = m.KINDS[args.machine]
     build, out = args.build.resolve(), args.out.resolve()
     shots = out / "shots"
     shutil.rmtree(shots, ignore_errors=True)
     out.mkdir(parents=True, exist_ok=True)
 
     print("== making a Windows machine (a Wine prefix; about 20 seconds)", flush=True)
-    machine = m.Machine.create(out / "machine", build / "tests" / "driver" / "mbdriver.exe")
+    machine = m.Machine.create(out / "machine", build / "tests" / "driver" / "mbdriver.exe",
+                               windows)
     try:
         machine.install_jdk()
         machine.install_tomcat()
@@ -113,12 +133,13 @@ def main() -> int:
             machine.register_odbc_driver(register, fakeodbc)
         setup = machine.put_setup(build / "setup.exe")
         before = machine.registry()
-        trees_before = {"jdk": machine.tree(m.JAVA_HOME), "tomcat": machine.tree(m.TOMCAT_HOME)}
+        trees_before = {"jdk": machine.tree(m.JAVA_HOME),
+                        "tomcat": machine.tree(windows.tomcat_home)}
 
         print(f"== running {setup} under the message-box driver", flush=True)
         run = machine.run(setup, out / "boxes.log", answers=("yes",), shots=shots)
         after = machine.registry()
-        trees_after = {"jdk": machine.tree(m.JAVA_HOME), "tomcat": machine.tree(m.TOMCAT_HOME)}
+        trees_after = {"jdk": machine.tree(m.JAVA_HOME), "tomcat": machine.tree(windows.tomcat_home)}
 
         pictures = []
         for bmp in sorted(shots.glob("box-*.bmp"), key=lambda p: int(p.stem.split("-")[1])):
