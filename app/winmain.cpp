@@ -6,8 +6,13 @@
 #include <windows.h>
 
 #include "app/run.h"
+#include "platform/win32/dll_search.h"
 
 int WINAPI WinMain(HINSTANCE /*instance*/, HINSTANCE /*previous*/, LPSTR /*commandLine*/,
                    int /*showCommand*/) {
+  // Before anything can load a DLL: the program runs with administrator rights from a folder that
+  // others may be able to write to. Whatever the system allows is the best there is, so the run
+  // goes on either way.
+  platform::win32::RestrictDllSearch();
   return app::Run();
 }
