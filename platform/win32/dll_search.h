@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include "platform/win32/unique_handle.h"
+
 namespace platform::win32 {
 
 // How far the system let the search be narrowed, best first.
@@ -21,6 +23,9 @@ enum class DllSearch {
 // far as the system allows. It cannot reach the DLLs that the program imports: Windows loads those
 // before the program runs.
 DllSearch RestrictDllSearch();
+
+// Loads a DLL from the system folder whatever the search order; an empty owner if it is not there.
+UniqueModule LoadSystemDll(const wchar_t* fileName);
 
 // An entry point of a loaded DLL as the function type the caller knows it by; null if the DLL
 // lacks it.
