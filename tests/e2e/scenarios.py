@@ -4,13 +4,14 @@
     scenarios.py --list
     scenarios.py template --work DIR --mbdriver EXE [--odbc-driver DLL]
     scenarios.py cleanup --work DIR
-    scenarios.py run NAME --work DIR --setup EXE --mbdriver EXE
+    scenarios.py run NAME --work DIR --setup EXE --mbdriver EXE [--planted-dll DLL]
 
 The template machine (JDK 1.4 and Tomcat 4.1 installed and registered, the sample distribution in
 C:\\dist, the stand-in Access driver if one was built) is made once; each scenario runs on a copy
 of it. A scenario checks what the user saw (the boxes in order and the exit code) and what the run
 left on the machine (registry values and their types, the product folders byte for byte, the data
-source). Its machine is kept for a look when a check fails.
+source). Its machine is kept for a look when a check fails. The planted DLL is an ODBCCP32.dll
+that leaves a marker beside itself when it is loaded, built for the same machine as setup.exe.
 """
 
 from __future__ import annotations
@@ -18,6 +19,7 @@ from __future__ import annotations
 import argparse
 import pathlib
 import re
+import shutil
 import sys
 
 import machine as m
@@ -188,8 +190,9 @@ class Scenario:
     """One scenario's machine, copied from the template, and the checks on it."""
 
     def __init__(self, name: str, work: pathlib.Path, setup_exe: pathlib.Path,
-                 mbdriver: pathlib.Path):
+                 mbdriver: pathlib.Path, planted_dll: pathlib.Path | None = None):
         self.name = name
+        self.planted_dll = planted_dll
         self.folder = work / name
         if not (work / "template.display").exists():
             raise SystemExit(f"no template machine in {work}: make it with the template action")
@@ -431,9 +434,25 @@ def japanese_tomcat(s: Scenario) -> None:
     s.check.equal("the other Tomcat folder", old_tomcat, s.machine.tree(m.TOMCAT_HOME))
 
 
+def planted_dll(s: Scenario) -> None:
+    """An ODBCCP32.dll laid beside setup.exe, and Wine told to take a DLL that it finds before its
+    own, as Windows searches: the run is a full run all the same, the data source registered by
+    the system's installer, and the planted DLL never runs."""
+    # Without a driver the system's installer refuses as the planted one does: nothing to tell.
+    s.check.true("no Access driver to tell the installers apart", s.odbc)
+    if s.planted_dll is None:
+        raise SystemExit("planted_dll needs --planted-dll")
+    shutil.copyfile(s.planted_dll, s.machine.host_path(m.DIST + r"\ODBCCP32.dll"))
+    s.machine.prefer_native("odbccp32")
+    full_run(s)
+    marker = s.machine.host_path(m.DIST + r"\planted-dll-ran.txt")
+    if marker.exists():
+        s.check.fail(f"the planted DLL ran with the program's rights: {marker.read_bytes()!r}")
+
+
 SCENARIOS = {f.__name__: f for f in (
     full_run, second_run, answer_no, second_instance, no_jdk, no_tomcat, no_odbc_driver,
-    unwritable_file, expandable_path, long_path, japanese_tomcat)}
+    unwritable_file, expandable_path, long_path, japanese_tomcat, planted_dll)}
 
 
 # --- The template machine ----------------------------------------------------------------------
@@ -472,6 +491,7 @@ def main() -> int:
     parser.add_argument("--setup", type=pathlib.Path)
     parser.add_argument("--mbdriver", type=pathlib.Path)
     parser.add_argument("--odbc-driver", default="")
+    parser.add_argument("--planted-dll", type=pathlib.Path)
     args = parser.parse_args()
     if args.list:
         print(";".join(SCENARIOS))
@@ -481,7 +501,8 @@ def main() -> int:
     if args.action == "cleanup":
         return remove_template(args.work.resolve())
     if args.action == "run" and args.scenario in SCENARIOS:
-        scenario = Scenario(args.scenario, args.work.resolve(), args.setup, args.mbdriver)
+        scenario = Scenario(args.scenario, args.work.resolve(), args.setup, args.mbdriver,
+                            args.planted_dll)
         try:
             SCENARIOS[args.scenario](scenario)
         except Exception:
