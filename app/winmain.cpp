@@ -1,13 +1,15 @@
 // The entry point of setup.exe. The program has no window of its own and shows itself only
 // through message boxes, so there is no message loop here: the run decides the exit code.
-//
-// WinMain, not wWinMain: building with -municode would also switch the ODBC installer's
-// SQLConfigDataSource to its wide form, and the attribute lists handed to it are ANSI bytes.
 #include <windows.h>
 
 #include "app/run.h"
+#include "platform/win32/dll_search.h"
 
 int WINAPI WinMain(HINSTANCE /*instance*/, HINSTANCE /*previous*/, LPSTR /*commandLine*/,
                    int /*showCommand*/) {
+  // Before anything can load a DLL: the program runs with administrator rights from a folder that
+  // others may be able to write to. Whatever the system allows is the best there is, so the run
+  // goes on either way.
+  platform::win32::RestrictDllSearch();
   return app::Run();
 }

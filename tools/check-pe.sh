@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Checks the program file that ships, reading the PE structures themselves:
 #   - PE32 for i386 (or PE32+ for x86-64 when asked), an executable, Windows GUI subsystem;
-#   - imports from Windows system DLLs only, and the ODBC installer through its ANSI entry;
+#   - imports known DLLs only, none of them delay-loaded, and looks up the ODBC installer's ANSI
+#     entry by name;
 #   - the version resource (block 041104b0, translation 0411 04b0), the icon group with its
 #     16, 32 and 48 pixel frames, and a manifest that asks for an administrator;
 #   - no time stamps, so two builds of one commit give the same bytes.
@@ -21,7 +22,20 @@ import subprocess
 import sys
 import xml.etree.ElementTree as ElementTree
 
-ALLOWED_DLLS = {"kernel32.dll", "user32.dll", "advapi32.dll", "odbccp32.dll", "msvcrt.dll"}
+# The known DLLs of every Windows from 7 to 11 (Session Manager\KnownDLLs, and KnownDLLs32 for a
+# 32-bit program on 64-bit Windows), which Windows takes from the system folder only, and ntdll,
+# which it maps into every process before anything. Any other imported DLL is looked for in the
+# program's folder first, before the program can narrow the search: a DLL of that name laid beside
+# setup.exe would run with its administrator rights.
+KNOWN_DLLS = {
+    "advapi32.dll", "clbcatq.dll", "comdlg32.dll", "difxapi.dll", "gdi32.dll", "imagehlp.dll",
+    "imm32.dll", "kernel32.dll", "msctf.dll", "msvcrt.dll", "normaliz.dll", "nsi.dll",
+    "ntdll.dll", "ole32.dll", "oleaut32.dll", "psapi.dll", "rpcrt4.dll", "sechost.dll",
+    "setupapi.dll", "shell32.dll", "shlwapi.dll", "user32.dll", "wldap32.dll", "ws2_32.dll",
+}
+# The ODBC installer's entry, as the program names it to GetProcAddress: the ANSI one, since the
+# attribute lists are ANSI bytes.
+ODBC_ENTRY = b"SQLConfigDataSource"
 MACHINES = {
     "i386": (0x014C, 0x010B, "PE32", "i686-w64-mingw32-objdump"),
     "x86-64": (0x8664, 0x020B, "PE32+", "x86_64-w64-mingw32-objdump"),
@@ -262,20 +276,27 @@ class Checker:
                     "debug directory carries time stamps %s" % sorted(set(nonzero)))
 
     def check_imports(self, image, expected):
-        imports = image.imports()
-        names = sorted(imports, key=str.lower)
-        strays = [n for n in names if n.lower() not in ALLOWED_DLLS]
-        self.result(not strays, "imports only system DLLs: %s" % ", ".join(names) if not strays
-                    else "imports DLLs outside %s: %s"
-                    % (", ".join(sorted(ALLOWED_DLLS)), ", ".join(strays)))
+        names = sorted(image.imports(), key=str.lower)
+        strays = [n for n in names if n.lower() not in KNOWN_DLLS]
+        self.result(not strays, "imports known DLLs only: %s" % ", ".join(names) if not strays
+                    else "imports DLLs that are not known ones, which Windows looks for beside "
+                    "the program first: %s" % ", ".join(strays))
         delayed = image.delay_imports()
         self.result(not delayed, "no delay-loaded DLLs" if not delayed else
-                    "delay-loads %s" % ", ".join(delayed))
-        odbc = next((f for n, f in imports.items() if n.lower() == "odbccp32.dll"), [])
-        wide = [f for f in odbc if f.startswith("SQLConfigDataSourceW")]
-        self.result(not wide, "ODBC installer used through its ANSI entry" if not wide else
-                    "imports %s: the attribute lists are ANSI bytes" % ", ".join(wide))
+                    "delay-loads %s: a DLL that is not known is for the program to load itself, "
+                    "from the system folder" % ", ".join(delayed))
         self.cross_check_imports(names, MACHINES[expected][3])
+
+    def check_odbc_entry(self, data):
+        """The installer is not imported, so its entry is known by the name handed to
+        GetProcAddress, which the file holds as a C string."""
+        name = ODBC_ENTRY.decode()
+        if ODBC_ENTRY + b"W\0" in data:
+            self.result(False, "names %sW: the attribute lists are ANSI bytes" % name)
+        elif ODBC_ENTRY + b"\0" in data:
+            self.result(True, "looks up the ODBC installer's ANSI entry, %s" % name)
+        else:
+            self.result(False, "never names %s: no data source would be registered" % name)
 
     def cross_check_imports(self, names, objdump):
         """A second reading of the import table, so a fault in the parser above shows up."""
@@ -393,6 +414,7 @@ class Checker:
             resources, stamps = image.resources()
             self.check_time_stamps(image, stamps)
             self.check_imports(image, expected)
+            self.check_odbc_entry(data)
             self.check_version(resources)
             self.check_icon(resources)
             self.check_manifest(resources)

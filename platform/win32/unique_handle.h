@@ -59,8 +59,16 @@ struct KernelObjectTraits {
   static void Close(Value value) { ::CloseHandle(value); }
 };
 
+// A DLL that the program loaded itself, released when the program no longer needs it.
+struct ModuleTraits {
+  using Value = HMODULE;
+  static Value Invalid() { return nullptr; }
+  static void Close(Value value) { ::FreeLibrary(value); }
+};
+
 using UniqueFile = UniqueHandle<FileHandleTraits>;
 using UniqueFind = UniqueHandle<FindHandleTraits>;
 using UniqueKernelObject = UniqueHandle<KernelObjectTraits>;
+using UniqueModule = UniqueHandle<ModuleTraits>;
 
 }  // namespace platform::win32

@@ -341,6 +341,7 @@ class Machine:
         # and changes to the rest of the registry.
         self._edits = {windows.regedit: RegEdit(), X64.regedit: RegEdit()}
         self._registry: tuple[tuple[int, int], Registry] | None = None  # the last hive read
+        self._native_first: list[str] = []  # DLLs that Wine takes from the search path first
 
     # Making, copying and removing prefixes.
 
@@ -387,11 +388,16 @@ class Machine:
 
     # Wine processes.
 
+    def prefer_native(self, *dlls: str) -> None:
+        """Has Wine load a DLL of these names that the search finds before its own, as Windows
+        does for any DLL that is not a known one: a DLL laid beside a program is then taken."""
+        self._native_first += dlls
+
     def environment(self) -> dict[str, str]:
         env = dict(os.environ)
-        env.update(WINEPREFIX=str(self.prefix), WINEDEBUG="-all",
-                   WINEDLLOVERRIDES="mscoree,mshtml=", LANG="ja_JP.UTF-8", LC_ALL="ja_JP.UTF-8",
-                   DISPLAY=f":{self.display}")
+        overrides = ";".join(["mscoree,mshtml="] + [f"{dll}=n,b" for dll in self._native_first])
+        env.update(WINEPREFIX=str(self.prefix), WINEDEBUG="-all", WINEDLLOVERRIDES=overrides,
+                   LANG="ja_JP.UTF-8", LC_ALL="ja_JP.UTF-8", DISPLAY=f":{self.display}")
         return env
 
     def wine(self, *args: str, timeout: float = 120) -> tuple[int, str]:

@@ -5,7 +5,7 @@
     scenarios.py template --work DIR --mbdriver EXE [--odbc-driver DLL] [--machine KIND]
     scenarios.py cleanup --work DIR
     scenarios.py run NAME --work DIR --setup EXE --mbdriver EXE [--machine KIND]
-                 [--x64-setup EXE]
+                 [--x64-setup EXE] [--planted-dll DLL]
 
 The machine is a 64-bit Windows of one of two kinds: x64, on which the x86_64 build runs with the
 JDK 1.4, Tomcat 4.1 and the Access driver of its own width, or wow64, on which the i686 build that
@@ -13,7 +13,8 @@ ships runs under WoW64 with the 32-bit products registered in the 32-bit view. I
 products installed and registered, the sample distribution in C:\\dist, the stand-in Access driver
 if one was built) is made once; each scenario runs on a copy of it. A scenario checks what the user saw (the boxes in order and the exit code) and what the run
 left on the machine (registry values and their types, the product folders byte for byte, the data
-source). Its machine is kept for a look when a check fails.
+source). Its machine is kept for a look when a check fails. The planted DLL is an ODBCCP32.dll
+that leaves a marker beside itself when it is loaded, built for the same machine as setup.exe.
 """
 
 from __future__ import annotations
@@ -21,6 +22,7 @@ from __future__ import annotations
 import argparse
 import pathlib
 import re
+import shutil
 import sys
 
 import machine as m
@@ -192,8 +194,10 @@ class Scenario:
 
     def __init__(self, name: str, work: pathlib.Path, setup_exe: pathlib.Path,
                  mbdriver: pathlib.Path, windows: m.Windows = m.X64,
-                 x64_setup: pathlib.Path | None = None):
+                 x64_setup: pathlib.Path | None = None,
+                 planted_dll: pathlib.Path | None = None):
         self.name = name
+        self.planted_dll = planted_dll
         self.folder = work / name
         if not (work / "template.display").exists():
             raise SystemExit(f"no template machine in {work}: make it with the template action")
@@ -454,9 +458,26 @@ def x64_build(s: Scenario) -> None:
     full_run(s)
 
 
+def planted_dll(s: Scenario) -> None:
+    """An ODBCCP32.dll laid beside setup.exe, and Wine told to take a DLL that it finds before its
+    own, as Windows searches: the run is a full run all the same, the data source registered by
+    the system's installer, and the planted DLL never runs."""
+    # Without a driver the system's installer refuses as the planted one does: nothing to tell.
+    s.check.true("no Access driver to tell the installers apart", s.odbc)
+    if s.planted_dll is None:
+        raise SystemExit("planted_dll needs --planted-dll")
+    shutil.copyfile(s.planted_dll, s.machine.host_path(m.DIST + r"\ODBCCP32.dll"))
+    s.machine.prefer_native("odbccp32")
+    full_run(s)
+    marker = s.machine.host_path(m.DIST + r"\planted-dll-ran.txt")
+    if marker.exists():
+        s.check.fail(f"the planted DLL ran with the program's rights: {marker.read_bytes()!r}")
+
+
 SCENARIOS = {f.__name__: f for f in (
     full_run, second_run, answer_no, second_instance, no_jdk, no_tomcat, no_odbc_driver,
-    unwritable_file, expandable_path, long_path, japanese_tomcat, x64_build)}
+    unwritable_file, expandable_path, long_path, japanese_tomcat, planted_dll,
+    x64_build)}
 # Scenarios that only one kind of machine can play.
 MACHINE_SCENARIOS = {x64_build: m.WOW64}
 
@@ -505,6 +526,7 @@ def main() -> int:
     parser.add_argument("--machine", choices=m.KINDS, default=m.X64.name)
     parser.add_argument("--x64-setup", type=pathlib.Path,
                         help="the x86_64 build, for a scenario that runs it on a wow64 machine")
+    parser.add_argument("--planted-dll", type=pathlib.Path)
     args = parser.parse_args()
     windows = m.KINDS[args.machine]
     if args.list:
@@ -516,7 +538,7 @@ def main() -> int:
         return remove_template(args.work.resolve())
     if args.action == "run" and args.scenario in scenarios_for(windows):
         scenario = Scenario(args.scenario, args.work.resolve(), args.setup, args.mbdriver, windows,
-                            args.x64_setup)
+                            args.x64_setup, args.planted_dll)
         try:
             SCENARIOS[args.scenario](scenario)
         except Exception:
