@@ -15,6 +15,8 @@ all_packages=(
   wine wine64 xvfb xauth x11-utils locales fonts-ipafont-gothic
   # pictures of the message boxes
   imagemagick
+  # signing the release, and the throwaway certificates of its test
+  osslsigncode openssl
   # static checks and fuzzing
   clang clang-tidy clang-format cppcheck libclang-rt-14-dev
 )
