@@ -1,7 +1,8 @@
 #!/bin/bash
 # Builds every preset and runs every test: the native tests on the host double (with ASan and
 # UBSan), the Windows tests and end-to-end scenarios under wine64, the checks on the shipped
-# program and its release folder, the static checks, and each fuzz target for a minute.
+# program, its release folder and its signature, the static checks, and each fuzz target for a
+# minute.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -18,6 +19,7 @@ ctest --preset native -j"$(nproc)" | tee -a "$log"
 ctest --preset win64 | tee -a "$log"
 tools/check-pe.sh build/win32-release/setup.exe i386
 tools/check-dist.sh
+tools/check-signing.sh
 scripts/check-static.sh
 scripts/fuzz.sh 60
 
