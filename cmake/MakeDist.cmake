@@ -1,16 +1,24 @@
-# Lays the release folder: the shipped setup.exe beside the packaged J2SE and TOMCAT trees, and
-# SHA256SUMS over every file. Names are listed in a fixed order, so two builds of one commit give
-# the same bytes.
-#   cmake -DEXE=... -DSAMPLE=... -DDIST=... -P MakeDist.cmake
-foreach(variable EXE SAMPLE DIST)
+# Lays the release folder: the shipped setup.exe, signed when a certificate is given (see
+# SignProgram.cmake), beside the packaged J2SE and TOMCAT trees, and SHA256SUMS over every file as
+# shipped. Names are listed in a fixed order, so two unsigned builds of one commit give the same
+# bytes.
+#   cmake -DEXE=... -DSAMPLE=... -DDIST=... -DWORK=... [-DSETUP_SIGN_...=...] -P MakeDist.cmake
+cmake_minimum_required(VERSION 3.25)
+include(${CMAKE_CURRENT_LIST_DIR}/SignProgram.cmake)
+
+foreach(variable EXE SAMPLE DIST WORK)
   if(NOT DEFINED ${variable})
     message(FATAL_ERROR "MakeDist.cmake needs -D${variable}=...")
   endif()
 endforeach()
 
+# The last release folder goes first: after a build that fails there is none left to be taken
+# for this build's, nor one that mixes files of the two.
 file(REMOVE_RECURSE ${DIST})
+sign_program(${EXE} ${WORK} shipped)
 file(MAKE_DIRECTORY ${DIST})
-file(COPY ${EXE} DESTINATION ${DIST})
+file(COPY ${shipped} DESTINATION ${DIST})
+file(REMOVE_RECURSE ${WORK})
 file(COPY ${SAMPLE}/J2SE ${SAMPLE}/TOMCAT DESTINATION ${DIST})
 
 # The files that ATTRIBUTES marks hidden or system stand for what Explorer leaves in a folder; the

@@ -17,6 +17,8 @@ all_packages=(
   wine32:i386
   # pictures of the message boxes
   imagemagick
+  # signing the release, and the throwaway certificates of its test
+  osslsigncode openssl
   # static checks and fuzzing
   clang clang-tidy clang-format cppcheck libclang-rt-14-dev
 )

@@ -1,8 +1,8 @@
 #!/bin/bash
 # Builds every preset and runs every test: the native tests on the host double (with ASan and
 # UBSan); the Windows tests and end-to-end scenarios of the x86_64 build under wine64, and of the
-# i686 build that ships under WoW64; the checks on the shipped program and its release folder; the
-# static checks; and each fuzz target for a minute.
+# i686 build that ships under WoW64; the checks on the shipped program, its release folder and its
+# signature; the static checks; and each fuzz target for a minute.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -24,6 +24,7 @@ tools/check-pe.sh build/win32-release/setup.exe i386
 tools/check-dist.sh
 # The release folder holds the very bytes that the WoW64 scenarios ran.
 cmp build/win32-release/setup.exe dist/setup.exe
+tools/check-signing.sh
 scripts/check-static.sh
 scripts/fuzz.sh 60
 

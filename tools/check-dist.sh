@@ -1,10 +1,16 @@
 #!/bin/bash
 # Builds the release folder twice, from two build trees of the same sources, and fails unless
-# both hold the same bytes: what ships must follow from the commit alone.
+# both hold the same bytes: what ships must follow from the commit alone. Both are unsigned: a
+# signature holds the time it was made.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
+unset "${!SETUP_SIGN_@}"
 cmake --preset win32-release >/dev/null
+if grep -q '^SETUP_SIGN_\(PKCS12\|CERT\|KEY\):[A-Z]*=.' build/win32-release/CMakeCache.txt; then
+  echo "FAIL: build/win32-release signs setup.exe; sign from the environment, or in another tree"
+  exit 1
+fi
 cmake --build --preset win32-release --target dist
 
 second=build/dist-check
