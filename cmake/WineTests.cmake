@@ -9,7 +9,8 @@ else()
   set(SETUP_WINDOWS x64)
 endif()
 
-set(WINE_TEST_PREFIX ${CMAKE_BINARY_DIR}/wineprefix)
+# In a folder of its own, which the tests' unprivileged user owns with all it holds.
+set(WINE_TEST_PREFIX ${CMAKE_BINARY_DIR}/wine/prefix)
 set(WINE_RUN ${CMAKE_SOURCE_DIR}/tests/wine/run.sh ${WINE_TEST_PREFIX})
 
 function(setup_wine_fixture)

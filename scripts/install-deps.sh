@@ -55,8 +55,11 @@ if [ $# -eq 0 ] && ! locale -a 2>/dev/null | grep -qi '^ja_JP\.utf-\?8$'; then
   locale-gen >/dev/null
 fi
 
-# WoW64 needs a kernel that runs 32-bit programs, or their emulation; without either the test
-# command stops here, with one line that says why.
 if [ $# -eq 0 ]; then
+  # WoW64 needs a kernel that runs 32-bit programs, or their emulation; without either the test
+  # command stops here, with one line that says why.
   "$(dirname "$0")/../tests/wine/i386/enable.sh"
+  # Wine runs as a user of its own in every test, as Windows treats a file's permissions.
+  source "$(dirname "$0")/../tests/wine/user.sh"
+  wine_user_ensure
 fi

@@ -72,7 +72,8 @@ verifies() {
 # the 32-bit products, under WoW64, with this tree's i686 message-box driver and Access driver.
 runs_full_scenario() {
   local work=$PWD/$tree/signed-machines
-  local scenarios=(python3 -B tests/e2e/scenarios.py)
+  # Debian's Python, which the user that Wine runs as can read.
+  local scenarios=(/usr/bin/python3 -B tests/e2e/scenarios.py)
   cmake --build "$tree" --target mbdriver fakeodbc >"$log" 2>&1 ||
     fail "the programs for the end-to-end run did not build"
   local status=0

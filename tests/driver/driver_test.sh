@@ -5,6 +5,12 @@
 set -uo pipefail
 
 group=$1 run=$2 prefix=$3 driver=$4 probe=$5 out=$6
+# Wine runs as the tests' unprivileged user, who writes the logs in a folder of its own.
+source "$(dirname "$(realpath "$0")")/../wine/user.sh"
+if [ "$(id -u)" -eq 0 ]; then
+  wine_user_give "$(dirname "$out")"
+  wine_user_become bash "$(realpath "$0")" "$@"
+fi
 rm -rf "$out"
 mkdir -p "$out"
 failures=0

@@ -115,9 +115,10 @@ def main() -> int:
     args = parser.parse_args()
     windows = m.KINDS[args.machine]
     build, out = args.build.resolve(), args.out.resolve()
+    m.give_to_wine_user(out)
+    m.become_wine_user()
     shots = out / "shots"
     shutil.rmtree(shots, ignore_errors=True)
-    out.mkdir(parents=True, exist_ok=True)
 
     print("== making a Windows machine (a Wine prefix; about 20 seconds)", flush=True)
     machine = m.Machine.create(out / "machine", build / "tests" / "driver" / "mbdriver.exe",

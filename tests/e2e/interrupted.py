@@ -594,6 +594,8 @@ def main() -> int:
     args = parser.parse_args()
     if not (args.work / "template.display").exists():
         raise SystemExit(f"no template machine in {args.work}: make it with scenarios.py template")
+    m.give_to_wine_user(args.work.resolve())
+    m.become_wine_user()
     return Interrupted(args.work.resolve(), args.setup, args.mbdriver, m.KINDS[args.machine],
                        args.few).run()
 

@@ -11,10 +11,14 @@ import dataclasses
 import json
 import os
 import pathlib
+import pwd
 import shutil
 import subprocess
+import sys
 import tempfile
 import time
+import traceback
+from typing import Callable
 
 REPO = pathlib.Path(__file__).resolve().parents[2]
 SAMPLE = REPO / "sample"
@@ -31,6 +35,11 @@ DATA_SOURCES_KEY = HKLM + r"\Software\ODBC\ODBC.INI\ODBC Data Sources"
 DATA_SOURCE_KEY = HKLM + r"\Software\ODBC\ODBC.INI\TESSAL"
 
 X11_DRIVER_KEY = r"HKEY_CURRENT_USER\Software\Wine\X11 Driver"
+
+# Every Wine process runs as this unprivileged user (tests/wine/user.sh makes it): Wine run as root
+# ignores the read-only attribute and file permissions, which Windows enforces even for an
+# administrator.
+WINE_USER = "winetester"
 
 JAVA_HOME = r"C:\j2sdk1.4.2_19"
 DIST = r"C:\dist"
@@ -281,6 +290,57 @@ class RegEdit:
     def write(self, path: pathlib.Path) -> None:
         text = "\r\n".join(["Windows Registry Editor Version 5.00", ""] + self._lines) + "\r\n"
         path.write_bytes("\ufeff".encode("utf-16-le") + text.encode("utf-16-le"))
+
+
+# --- The user that Wine runs as ----------------------------------------------------------------
+
+def give_to_wine_user(*folders: pathlib.Path) -> None:
+    """Run as root: makes each folder and hands it, with all it holds, to the Wine user. A folder
+    that is the user's already is left alone: other runs may be working below it."""
+    if os.geteuid() != 0:
+        return
+    user = pwd.getpwnam(WINE_USER)
+    for folder in folders:
+        folder.mkdir(parents=True, exist_ok=True)
+        if folder.stat().st_uid != user.pw_uid:
+            subprocess.run(["chown", "-R", f"{WINE_USER}:", str(folder)], check=True)
+
+
+def become_wine_user() -> None:
+    """Run as root: this process carries on as the Wine user, for good."""
+    if os.geteuid() != 0:
+        return
+    try:
+        user = pwd.getpwnam(WINE_USER)
+    except KeyError:
+        raise SystemExit(f"no user {WINE_USER} to run Wine as: run scripts/install-deps.sh first")
+    os.setgroups(os.getgrouplist(WINE_USER, user.pw_gid))
+    os.setgid(user.pw_gid)
+    os.setuid(user.pw_uid)
+    os.environ.update(HOME=user.pw_dir, USER=WINE_USER, LOGNAME=WINE_USER)
+    # Modules still to be imported come from the interpreter's library.
+    library = os.path.dirname(os.__file__)
+    if not os.access(library, os.R_OK | os.X_OK):
+        raise SystemExit(f"{WINE_USER} cannot read {library}: run this with /usr/bin/python3")
+
+
+def as_wine_user_in_child(work: Callable[[], int]) -> int:
+    """Run as root: does the work in a child process that runs as the Wine user, so that this
+    process stays root for what comes after; the work's result."""
+    sys.stdout.flush()
+    pid = os.fork()
+    if pid == 0:
+        status = 1
+        try:
+            become_wine_user()
+            status = work()
+        except BaseException:  # the child must never return into the parent's code
+            traceback.print_exc()
+        finally:
+            sys.stdout.flush()
+            sys.stderr.flush()
+            os._exit(status)
+    return os.waitstatus_to_exitcode(os.waitpid(pid, 0)[1])
 
 
 # --- Runs under the message-box driver -----------------------------------------------------------

@@ -480,6 +480,9 @@ SCENARIOS = {f.__name__: f for f in (
     x64_build)}
 # Scenarios that only one kind of machine can play.
 MACHINE_SCENARIOS = {x64_build: m.WOW64}
+# What a scenario needs done as root around it (its folder given), before the scenario itself runs
+# as the Wine user.
+ROOT_STEPS: dict = {}
 
 
 def scenarios_for(windows: m.Windows) -> list[str]:
@@ -513,6 +516,17 @@ def remove_template(work: pathlib.Path) -> int:
     return 0
 
 
+def run_scenario(scenario: Scenario) -> int:
+    try:
+        SCENARIOS[scenario.name](scenario)
+    except Exception:
+        scenario.check.failures += 1
+        raise
+    finally:
+        status = scenario.finish()
+    return status
+
+
 def main() -> int:
     parser = argparse.ArgumentParser(description=__doc__,
                                      formatter_class=argparse.RawDescriptionHelpFormatter)
@@ -532,21 +546,28 @@ def main() -> int:
     if args.list:
         print(";".join(scenarios_for(windows)))
         return 0
+    if args.action is None or args.work is None:
+        parser.print_usage()
+        return 2
+    work = args.work.resolve()
+    m.give_to_wine_user(work)
     if args.action == "template":
-        return make_template(args.work.resolve(), args.mbdriver, args.odbc_driver, windows)
+        m.become_wine_user()
+        return make_template(work, args.mbdriver, args.odbc_driver, windows)
     if args.action == "cleanup":
-        return remove_template(args.work.resolve())
+        m.become_wine_user()
+        return remove_template(work)
     if args.action == "run" and args.scenario in scenarios_for(windows):
-        scenario = Scenario(args.scenario, args.work.resolve(), args.setup, args.mbdriver, windows,
-                            args.x64_setup, args.planted_dll)
-        try:
-            SCENARIOS[args.scenario](scenario)
-        except Exception:
-            scenario.check.failures += 1
-            raise
-        finally:
-            status = scenario.finish()
-        return status
+        def play() -> int:
+            return run_scenario(Scenario(args.scenario, work, args.setup, args.mbdriver, windows,
+                                         args.x64_setup, args.planted_dll))
+
+        prepare = ROOT_STEPS.get(SCENARIOS[args.scenario])
+        if prepare is None:
+            m.become_wine_user()
+            return play()
+        with prepare(work / args.scenario):
+            return m.as_wine_user_in_child(play)
     parser.print_usage()
     return 2
 

@@ -6,6 +6,12 @@
 set -uo pipefail
 
 group=$1 prefix=$2 driver=$3 program=$4 dll=$5 out=$6
+# Wine runs as the tests' unprivileged user, who writes the logs in a folder of its own.
+source "$(dirname "$(realpath "$0")")/../wine/user.sh"
+if [ "$(id -u)" -eq 0 ]; then
+  wine_user_give "$(dirname "$out")"
+  wine_user_become bash "$(realpath "$0")" "$@"
+fi
 here=$(dirname "$(realpath "$0")")
 run=$here/../wine/run.sh
 rm -rf "$out"

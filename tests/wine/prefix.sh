@@ -1,6 +1,8 @@
 #!/bin/bash
 # Makes and removes the throwaway Wine prefix in which the Windows tests run: a Japanese desktop
-# (code page 932) on its own Xvfb display, never ~/.wine.
+# (code page 932) on its own Xvfb display, never ~/.wine. The prefix, the files beside it and
+# every process belong to the tests' unprivileged user (see user.sh); run as root, the script
+# hands the prefix's folder to that user first.
 #   prefix.sh setup PREFIX     create PREFIX afresh and start its X server
 #   prefix.sh cleanup PREFIX   stop the prefix's wineserver and its X server
 set -euo pipefail
@@ -8,6 +10,12 @@ set -euo pipefail
 action=$1
 prefix=$(realpath -m "$2")
 here=$(dirname "$(realpath "$0")")
+
+source "$here/user.sh"
+if [ "$(id -u)" -eq 0 ]; then
+  wine_user_give "$(dirname "$prefix")"
+  wine_user_become "$0" "$@"
+fi
 
 stop() {
   if [ -d "$prefix" ]; then

@@ -1,7 +1,11 @@
 #!/bin/bash
-# Runs a Windows program under wine64 in the given prefix with a Japanese locale (code page 932).
+# Runs a Windows program under wine64 in the given prefix with a Japanese locale (code page 932),
+# as the tests' unprivileged user (see user.sh).
 # CMake's cross-compiling emulator: run.sh PREFIX PROGRAM ARGS...
 set -euo pipefail
+
+source "$(dirname "$(realpath "$0")")/user.sh"
+wine_user_become "$0" "$@"
 
 prefix=$(realpath -m "$1")
 shift
