@@ -61,44 +61,6 @@ class ConfigFile:
         return ("J2SE\\" if self.base == "jdk" else "TOMCAT\\") + self.file
 
 
-def rewrite(data: bytes, search: str, replacement: str) -> bytes:
-    """What a rewrite makes of data: each line that holds search, compared as characters of the
-    code page, becomes the replacement line."""
-    lines = data.split(b"\r\n")
-    if lines[-1] != b"":
-        raise AssertionError("the generated file must end with a line end")
-    new = replacement.encode("cp932")
-    return b"".join((new if search in line.decode("cp932") else line) + b"\r\n"
-                    for line in lines[:-1])
-
-
-def enlarged(sample: bytes, size: int, comment: Callable[[str], str], search: str,
-             matching: str, closing: bytes | None) -> bytes:
-    """The sample grown to about size bytes with blocks of comments placed before its closing
-    line. Each block holds lines that name the old folder, Japanese text (trail bytes of 0x5C
-    included) and a line whose bytes, but not characters, hold the search text."""
-    separator = "/" if "/" in search else "\\"
-    blocks = []
-    length = len(sample)
-    while length < size:
-        k = len(blocks)
-        lines = [
-            comment(f"section {k:06d}: settings kept for older installations of tessal"),
-            comment(f"設定の表示とログの保存先 第{k}節"),
-            comment(f"イ{search[1:]} は旧フォルダではありません"),
-            matching,
-            comment(separator.join([f"previously {search}", "webapps", "tessal", f"xls {k}"])),
-            comment("x" * 72),
-        ]
-        blocks.append("".join(line + "\r\n" for line in lines).encode("cp932"))
-        length += len(blocks[-1])
-    filler = b"".join(blocks)
-    if closing is None:
-        return sample + filler
-    head, tail = sample.rsplit(closing, 1)
-    return head + filler + closing + tail
-
-
 def config_files(homes: sc.Homes) -> list[ConfigFile]:
     def xml(text: str) -> str:
         return f"  <!-- {text} -->"
@@ -113,13 +75,13 @@ def config_files(homes: sc.Homes) -> list[ConfigFile]:
     for base, file, backup, old, new in sc.REWRITES:
         name = pathlib.PureWindowsPath(file).name
         comment, closing, size = shape[name]
-        search = "C:\\TOMCAT" if "\\TOMCAT" in old else "C:/TOMCAT"
+        search = sc.search_text(old)
         root = "J2SE" if base == "jdk" else "TOMCAT"
         sample = (m.SAMPLE / root / pathlib.PureWindowsPath(file).as_posix()).read_bytes()
-        packaged = enlarged(sample, size, comment, search, old, closing)
+        packaged = sc.enlarged(sample, size, comment, search, old, closing)
         before = m.INSTALLED_JDK_FILES.get(file) if base == "jdk" else None
         files.append(ConfigFile(name, base, file, backup, before, packaged,
-                                rewrite(packaged, search, homes.rewritten_line(new))))
+                                sc.rewritten(packaged, search, homes.rewritten_line(new))))
     return files
 
 
@@ -392,7 +354,7 @@ class Interrupted:
         return phases
 
     def expected_trees(self, before: dict[str, dict[str, bytes]]) -> dict[str, dict[str, bytes]]:
-        after = sc.deployed(before, self.homes, rewritten=False)
+        after = sc.deployed(before, self.homes, rewrite=False)
         for f in self.files:
             after[f.base][f.file] = f.rewritten
             after[f.base][f.backup] = f.packaged

@@ -470,6 +470,11 @@ class Machine:
             output.seek(0)
             return result.returncode, output.read().decode("utf-8", "replace")
 
+    def start_wine(self, *args: str) -> subprocess.Popen:
+        """Starts a Windows program and returns at once."""
+        return subprocess.Popen([WINE, *args], env=self.environment(), stdin=subprocess.DEVNULL,
+                                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+
     def stop(self) -> None:
         """Ends every process of the prefix; the wineserver saves the registry as it goes."""
         if self.prefix.is_dir():
@@ -479,12 +484,14 @@ class Machine:
 
     # The registry.
 
-    def _edit(self, key: str) -> RegEdit:
-        return self._edits[self.windows.regedit if self.windows.in_view(key) else X64.regedit]
+    def _edit(self, key: str, native: bool = False) -> RegEdit:
+        in_view = self.windows.in_view(key) and not native
+        return self._edits[self.windows.regedit if in_view else X64.regedit]
 
-    def set_value(self, key: str, name: str, value: Value) -> None:
-        """Sets a value as the program sees it: in its own view of HKLM\\SOFTWARE."""
-        self._edit(key).set(key, name, value)
+    def set_value(self, key: str, name: str, value: Value, native: bool = False) -> None:
+        """Sets a value as the program sees it: in its own view of HKLM\\SOFTWARE, or in the
+        64-bit view for a setting of Wine's own, which its 64-bit services read."""
+        self._edit(key, native).set(key, name, value)
 
     def delete_key(self, key: str) -> None:
         self._edit(key).delete_key(key)
@@ -518,11 +525,27 @@ class Machine:
     # Files.
 
     def host_path(self, path: str) -> pathlib.Path:
-        """The host file behind a path on drive C: of the machine."""
-        drive, _, rest = path.partition(":")
-        if drive.upper() != "C":
-            raise ValueError(f"not on drive C: {path}")
-        return self.prefix / "drive_c" / pathlib.PureWindowsPath(rest.lstrip("\\")).as_posix()
+        """The host file behind a path of the machine, on any of its drives."""
+        drive, colon, rest = path.partition(":")
+        if not colon or len(drive) != 1:
+            raise ValueError(f"not a path on a drive: {path}")
+        root = self.prefix / "dosdevices" / f"{drive.lower()}:"
+        return root / pathlib.PureWindowsPath(rest.lstrip("\\")).as_posix()
+
+    def map_drive(self, letter: str, folder: pathlib.Path, kind: str = "hd") -> None:
+        """Gives the machine a drive that is a host folder; kind is Wine's drive type ("hd",
+        "cdrom", ...)."""
+        device = self.prefix / "dosdevices" / f"{letter.lower()}:"
+        device.unlink(missing_ok=True)
+        device.symlink_to(pathlib.Path(folder).resolve())
+        self.set_value(HKLM + r"\Software\Wine\Drives", f"{letter.lower()}:",
+                       Value(REG_SZ, kind), native=True)
+
+    def attrib(self, flags: str, path: str, recursive: bool = False) -> None:
+        """Sets or clears file attributes as Windows' attrib does ("+r", "-h", ...)."""
+        status, output = self.wine("attrib", flags, path, *(["/s"] if recursive else []))
+        if status != 0:
+            raise RuntimeError(f"attrib {flags} {path} failed: {output}")
 
     def tree(self, folder: str) -> dict[str, bytes]:
         """Every file below the folder, by its path below it written with "\\"."""
@@ -569,10 +592,7 @@ class Machine:
             shutil.rmtree(target / part, ignore_errors=True)
             shutil.copytree(sample / part, target / part)
         for attribute, name in read_attributes(sample):
-            flag = {"hidden": "+h", "system": "+s"}[attribute]
-            status, output = self.wine("attrib", flag, folder + "\\" + name)
-            if status != 0:
-                raise RuntimeError(f"attrib {flag} {name} failed: {output}")
+            self.attrib({"hidden": "+h", "system": "+s"}[attribute], folder + "\\" + name)
 
     def put_setup(self, setup_exe: pathlib.Path, folder: str = DIST) -> str:
         """Copies setup.exe into the distribution; returns its path on the machine."""

@@ -20,10 +20,16 @@ that leaves a marker beside itself when it is loaded, built for the same machine
 from __future__ import annotations
 
 import argparse
+import contextlib
+import os
 import pathlib
+import pwd
 import re
 import shutil
+import subprocess
 import sys
+import time
+from typing import Callable, Iterator
 
 import machine as m
 from machine import Box, Machine, Value
@@ -37,8 +43,13 @@ NO_TOMCAT = Box("setup",
                 16)
 NO_DATA_SOURCE = Box("setup", "データソースTESSALが登録されませんでした。", 16)
 PATH_UNREADABLE = Box("警告", "レジストリキー値が取得出来ません" + m.ENVIRONMENT_KEY + "Path", 16)
-# The report of a failure that no routine trapped: its number and the system's description.
-FAILURE_REPORT = re.compile(r"実行時エラー '\d+':\r\n\r\n.+", re.DOTALL)
+
+
+def failure_report(number: int | None, subject: str) -> re.Pattern:
+    """The report of a failure that no routine trapped: its number (any, for None), the system's
+    description, and on a line of its own the file that the failed operation concerned."""
+    code = r"\d+" if number is None else str(number)
+    return re.compile(rf"実行時エラー '{code}':\r\n\r\n.+\r\n{re.escape(subject)}", re.DOTALL)
 
 # Where each packaged folder goes: (below the distribution, JDK or Tomcat, below that folder).
 DEPLOYMENTS = [
@@ -90,21 +101,63 @@ def class_path(tomcat: str) -> str:
 
 # --- What a run should leave -------------------------------------------------------------------
 
-def packaged_files(folder: str) -> dict[str, bytes]:
+def packaged_files(folder: str, dist: dict[str, bytes] | None = None) -> dict[str, bytes]:
     """The files of a packaged folder that the setup deploys: its plain files, not those that the
-    distribution marks hidden or system, not its sub-folders."""
+    distribution marks hidden or system, not its sub-folders. From the sample, or from the files
+    of a distribution (by their paths below it) that a scenario changed."""
     marked = {name.lower() for _, name in m.read_attributes()}
-    source = m.SAMPLE / pathlib.PureWindowsPath(folder).as_posix()
-    return {p.name: p.read_bytes() for p in sorted(source.iterdir())
-            if p.is_file() and f"{folder}\\{p.name}".lower() not in marked}
+    if dist is None:
+        source = m.SAMPLE / pathlib.PureWindowsPath(folder).as_posix()
+        dist = {f"{folder}\\{p.name}": p.read_bytes() for p in source.iterdir() if p.is_file()}
+    files = {}
+    for path, data in sorted(dist.items()):
+        parent, _, name = path.rpartition("\\")
+        if parent.lower() == folder.lower() and path.lower() not in marked:
+            files[name] = data
+    return files
 
 
-def replace_line(original: bytes, old: str, new: str) -> bytes:
-    lines = original.split(b"\r\n")
-    wanted = old.encode("cp932")
-    if lines.count(wanted) != 1:
-        raise AssertionError(f"the sample holds {lines.count(wanted)} lines {old!r}, not 1")
-    return b"\r\n".join(new.encode("cp932") if line == wanted else line for line in lines)
+def search_text(old_line: str) -> str:
+    """The old Tomcat folder as a configuration line of REWRITES names it."""
+    return "C:\\TOMCAT" if "C:\\TOMCAT" in old_line else "C:/TOMCAT"
+
+
+def rewritten(data: bytes, search: str, replacement: str) -> bytes:
+    """What a rewrite makes of a file: each line that holds search, compared as characters of the
+    code page, becomes the replacement line; every line ends with CR LF."""
+    lines = data.split(b"\r\n")
+    if lines[-1] == b"":
+        lines.pop()
+    new = replacement.encode("cp932")
+    return b"".join((new if search in line.decode("cp932") else line) + b"\r\n"
+                    for line in lines)
+
+
+def enlarged(sample: bytes, size: int, comment: Callable[[str], str], search: str,
+             matching: str, closing: bytes | None) -> bytes:
+    """The sample grown to about size bytes with blocks of comments placed before its closing
+    line. Each block holds lines that name the old folder, Japanese text (trail bytes of 0x5C
+    included) and a line whose bytes, but not characters, hold the search text."""
+    separator = "/" if "/" in search else "\\"
+    blocks = []
+    length = len(sample)
+    while length < size:
+        k = len(blocks)
+        lines = [
+            comment(f"section {k:06d}: settings kept for older installations of tessal"),
+            comment(f"設定の表示とログの保存先 第{k}節"),
+            comment(f"イ{search[1:]} は旧フォルダではありません"),
+            matching,
+            comment(separator.join([f"previously {search}", "webapps", "tessal", f"xls {k}"])),
+            comment("x" * 72),
+        ]
+        blocks.append("".join(line + "\r\n" for line in lines).encode("cp932"))
+        length += len(blocks[-1])
+    filler = b"".join(blocks)
+    if closing is None:
+        return sample + filler
+    head, tail = sample.rsplit(closing, 1)
+    return head + filler + closing + tail
 
 
 class Homes:
@@ -120,18 +173,21 @@ class Homes:
 
 
 def deployed(before: dict[str, dict[str, bytes]], homes: Homes, rows: int = len(DEPLOYMENTS),
-             rewritten: bool = True) -> dict[str, dict[str, bytes]]:
+             rewrite: bool = True,
+             dist: dict[str, bytes] | None = None) -> dict[str, dict[str, bytes]]:
     """The product folders ("jdk", "tomcat") after the first rows of the deployment, and the
-    rewrite if it came."""
+    rewrite if it came; from the sample, or from a distribution's files that a scenario changed."""
     after = {base: dict(files) for base, files in before.items()}
     for source, base, destination in DEPLOYMENTS[:rows]:
-        for name, data in packaged_files(source).items():
+        for name, data in packaged_files(source, dist).items():
             after[base][f"{destination}\\{name}"] = data
-    if rewritten:
+    if rewrite:
         for base, file, backup, old, new in REWRITES:
             original = after[base][file]
+            if old.encode("cp932") not in original.split(b"\r\n"):
+                raise AssertionError(f"{file} lacks the line {old!r}")
             after[base][backup] = original
-            after[base][file] = replace_line(original, old, homes.rewritten_line(new))
+            after[base][file] = rewritten(original, search_text(old), homes.rewritten_line(new))
     return after
 
 
@@ -195,9 +251,11 @@ class Scenario:
     def __init__(self, name: str, work: pathlib.Path, setup_exe: pathlib.Path,
                  mbdriver: pathlib.Path, windows: m.Windows = m.X64,
                  x64_setup: pathlib.Path | None = None,
-                 planted_dll: pathlib.Path | None = None):
+                 planted_dll: pathlib.Path | None = None, holder: pathlib.Path | None = None):
         self.name = name
         self.planted_dll = planted_dll
+        self.holder = holder
+        self.dist = m.DIST  # the folder the program is started from
         self.folder = work / name
         if not (work / "template.display").exists():
             raise SystemExit(f"no template machine in {work}: make it with the template action")
@@ -283,12 +341,12 @@ def appended(path: Value, homes: Homes) -> Value:
 def full_run(s: Scenario) -> None:
     """Yes on a machine as installed: environment, files, configuration and data source."""
     odbc = s.odbc
-    before, trees, dist = s.machine.registry(), s.trees(), s.machine.tree(m.DIST)
+    before, trees, dist = s.machine.registry(), s.trees(), s.machine.tree(s.dist)
     path = before.value(m.ENVIRONMENT_KEY, "Path")
     run = s.run("yes")
     s.check.run("run", run, 0, s.completion_boxes(odbc))
     s.check_completed(before, s.machine.registry(), trees, appended(path, s.homes), odbc)
-    s.check.trees("the distribution", dist, s.machine.tree(m.DIST))
+    s.check.trees("the distribution", dist, s.machine.tree(s.dist))
 
 
 def second_run(s: Scenario) -> None:
@@ -368,29 +426,195 @@ def no_odbc_driver(s: Scenario) -> None:
                       appended(before.value(m.ENVIRONMENT_KEY, "Path"), s.homes), odbc=False)
 
 
-def unwritable_file(s: Scenario) -> None:
-    """A folder where conf\\server.xml goes: the copy fails, the failure is reported and the run
-    ends there; what came before it stays done."""
-    server_xml = s.machine.host_path(s.homes.tomcat + r"\conf\server.xml")
-    server_xml.unlink()
-    server_xml.mkdir()
+def blocked_copy(s: Scenario, block: Callable[[pathlib.Path], None], number: int | None,
+                 still_blocked: Callable[[pathlib.Path], bool]) -> None:
+    """A conf\\server.xml that the copy cannot write: the failure is reported with its number and
+    the file, and the run ends there; what came before it stays done, nothing after it is done."""
+    target = s.homes.tomcat + r"\conf\server.xml"
+    server_xml = s.machine.host_path(target)
+    block(server_xml)
     before, trees = s.machine.registry(), s.trees()
     path = before.value(m.ENVIRONMENT_KEY, "Path")
-    s.check.run("run", s.run("yes"), 1, [QUESTION, FAILURE_REPORT])
+    s.check.run("run", s.run("yes"), 1, [QUESTION, failure_report(number, target)])
     after = s.machine.registry()
     s.check_environment(after, appended(path, s.homes))
     s.check.true("a data source after the failure", not after.has_key(m.DATA_SOURCE_KEY))
-    jdk = deployed(trees, s.homes, rows=2, rewritten=False)["jdk"]
+    jdk = deployed(trees, s.homes, rows=2, rewrite=False)["jdk"]
     s.check.trees(s.homes.jdk, jdk, s.machine.tree(s.homes.jdk))
     tomcat = s.machine.tree(s.homes.tomcat)
     conf = packaged_files(r"TOMCAT\conf")
     for name, data in tomcat.items():
-        if name not in trees["tomcat"]:
+        if trees["tomcat"].get(name) != data:
             # Files of conf listed before server.xml may have been copied.
             folder, _, file = name.rpartition("\\")
             s.check.true(f"{name} written after the failure", folder == "conf" and
-                         conf.get(file) == data)
-    s.check.true("server.xml is no longer the folder", server_xml.is_dir())
+                         file != "server.xml" and conf.get(file) == data)
+    s.check.true("server.xml no longer as it was", still_blocked(server_xml))
+
+
+def unwritable_file(s: Scenario) -> None:
+    """A folder where conf\\server.xml goes."""
+    def block(server_xml: pathlib.Path) -> None:
+        server_xml.unlink()
+        server_xml.mkdir()
+
+    blocked_copy(s, block, None, pathlib.Path.is_dir)
+
+
+def read_only_destination(s: Scenario) -> None:
+    """A conf\\server.xml that was read-only before the run stays a file that cannot be written:
+    Windows refuses the copy (5, access denied)."""
+    installed = m.INSTALLED_TOMCAT_FILES[r"conf\server.xml"]
+
+    def block(server_xml: pathlib.Path) -> None:
+        s.machine.attrib("+r", s.homes.tomcat + r"\conf\server.xml")
+
+    def still_blocked(server_xml: pathlib.Path) -> bool:
+        return server_xml.read_bytes() == installed and not os.access(server_xml, os.W_OK)
+
+    blocked_copy(s, block, 5, still_blocked)
+
+
+def file_held_open(s: Scenario) -> None:
+    """A deployed jar held open without sharing by another process, as a running Tomcat holds its
+    jars: the copy onto it fails with a sharing violation (32), reported with the file. Once the
+    holder has let go, a rerun leaves what a clean run leaves."""
+    if s.holder is None:
+        raise SystemExit("file_held_open needs --holder")
+    odbc = s.odbc
+    before, trees = s.machine.registry(), s.trees()
+    path = before.value(m.ENVIRONMENT_KEY, "Path")
+    s.check.run("first run", s.run("yes"), 0, s.completion_boxes(odbc))
+    jar = s.homes.tomcat + r"\webapps\tessal\WEB-INF\lib\jcom.jar"
+    held, release = s.folder / "held", s.folder / "release"
+    holder = s.machine.start_wine(str(s.holder), jar, m.windows_path(held),
+                                  m.windows_path(release))
+    try:
+        deadline = time.monotonic() + 60
+        while not held.exists() and holder.poll() is None and time.monotonic() < deadline:
+            time.sleep(0.05)
+        s.check.true(f"the jar is not held (holder ended with {holder.poll()})", held.exists())
+        s.check.run("run while the jar is held", s.run("yes"), 1,
+                    [QUESTION, failure_report(32, jar)])
+    finally:
+        release.touch()
+        holder.wait(timeout=60)
+    s.check.run("run after the holder let go", s.run("yes"), 0, s.completion_boxes(odbc))
+    s.check_completed(before, s.machine.registry(), trees, appended(path, s.homes), odbc)
+
+
+def read_only_distribution(s: Scenario) -> None:
+    """Every packaged file read-only, as on a CD or a copy of one: the copies that the run makes
+    are writable, so a first and a second run complete; the distribution stays as it was."""
+    odbc = s.odbc
+    s.machine.attrib("+r", s.dist + r"\*", recursive=True)
+    dist_files = [s.machine.host_path(s.dist) / pathlib.PureWindowsPath(name).as_posix()
+                  for name in s.machine.tree(s.dist)]
+    before, trees, dist = s.machine.registry(), s.trees(), s.machine.tree(s.dist)
+    path = before.value(m.ENVIRONMENT_KEY, "Path")
+    for run in ("first run", "second run"):
+        s.check.run(run, s.run("yes"), 0, s.completion_boxes(odbc))
+    s.check_completed(before, s.machine.registry(), trees, appended(path, s.homes), odbc)
+    s.check.trees("the distribution", dist, s.machine.tree(s.dist))
+    s.check.equal("writable files of the distribution", [],
+                  [str(f) for f in dist_files if os.access(f, os.W_OK)])
+    written = [s.machine.host_path(f"{s.homes.folder(base)}\\{name}")
+               for base, files in s.trees().items() for name in files
+               if trees[base].get(name) != files[name] or name.endswith(".org")]
+    s.check.equal("read-only files that the run wrote", [],
+                  [str(f) for f in written if not os.access(f, os.W_OK)])
+
+
+def hidden_destination(s: Scenario) -> None:
+    """A destination folder that exists and is hidden (conf): the run uses it as it is, with no
+    message, and copies its files."""
+    s.machine.attrib("+h", s.homes.tomcat + r"\conf")
+    full_run(s)
+
+
+def drive_root(s: Scenario) -> None:
+    """Started from the root of a drive, as from a CD: D:\\setup.exe with J2SE and TOMCAT beside
+    it. Its folder is the drive itself, and the run completes as from any other folder."""
+    cd = s.folder / "cd"
+    cd.mkdir()
+    s.machine.map_drive("d", cd, "cdrom")
+    s.dist = "D:"
+    s.machine.lay_distribution(s.dist)
+    s.setup = s.machine.put_setup(s.setup_exe, s.dist)
+    full_run(s)
+
+
+# A drive small enough to fill: a tmpfs that root mounts for the scenario (tmpfs counts 4 KiB
+# pages).
+SMALL_DRIVE = 8 << 20
+PAGE = 4096
+
+
+@contextlib.contextmanager
+def small_drive(folder: pathlib.Path) -> Iterator[None]:
+    """Run as root: a tmpfs of SMALL_DRIVE bytes at folder/drive, which the Wine user owns."""
+    if os.geteuid() != 0:
+        raise SystemExit("full_disk mounts a small drive: run it as root")
+    user = pwd.getpwnam(m.WINE_USER)
+    mount_point = folder / "drive"
+    subprocess.run(["umount", str(mount_point)], stderr=subprocess.DEVNULL, check=False)
+    shutil.rmtree(folder, ignore_errors=True)
+    mount_point.mkdir(parents=True)
+    m.give_to_wine_user(folder)
+    subprocess.run(["mount", "-t", "tmpfs", "-o",
+                    f"size={SMALL_DRIVE},uid={user.pw_uid},gid={user.pw_gid},mode=0755",
+                    "tessal-small-drive", str(mount_point)], check=True)
+    try:
+        yield
+    finally:
+        subprocess.run(["umount", str(mount_point)], check=True)
+
+
+def pages(size: int) -> int:
+    return -(-size // PAGE)
+
+
+def full_disk(s: Scenario) -> None:
+    """Tomcat on a small drive that runs out of space while web.xml is rewritten: the report with
+    112 (the disk is full) and the file, and web.org a complete copy. With space freed, a rerun
+    leaves what a clean run leaves."""
+    odbc = s.odbc
+    drive = s.folder / "drive"
+    s.machine.map_drive("d", drive)
+    s.homes = Homes(r"D:\Apache Group\Tomcat 4.1")
+    s.machine.install_tomcat(s.homes.tomcat)
+    # A web.xml whose rewrite grows it by many pages: every line that names the old folder
+    # becomes the longer line of the real one.
+    base, file, backup, old, new = REWRITES[1]
+    packaged = s.machine.host_path(s.dist + r"\TOMCAT" + "\\" + file)
+    grown = enlarged(packaged.read_bytes(), 256 << 10, lambda text: f"  <!-- {text} -->",
+                     search_text(old), old, b"</web-app>")
+    packaged.write_bytes(grown)
+    dist = s.machine.tree(s.dist)
+    before, trees = s.machine.registry(), s.trees()
+    path = before.value(m.ENVIRONMENT_KEY, "Path")
+    expected = deployed(trees, s.homes, dist=dist)
+    web_xml = s.homes.tomcat + "\\" + file
+
+    # The drive keeps room for the deployment and the backup, and for half the growth of web.xml.
+    deployment = sum(pages(len(data)) - pages(len(trees["tomcat"].get(name, b"")))
+                     for name, data in deployed(trees, s.homes, rewrite=False, dist=dist)[
+                         "tomcat"].items())
+    growth = pages(len(expected["tomcat"][file])) - pages(len(grown))
+    room = deployment + pages(len(grown)) + growth // 2
+    stat = os.statvfs(drive)
+    filler = drive / "filler"
+    filler.write_bytes(bytes((stat.f_bavail * stat.f_frsize) - room * PAGE))
+
+    s.check.run("run on a full drive", s.run("yes"), 1, [QUESTION, failure_report(112, web_xml)])
+    tomcat = s.machine.tree(s.homes.tomcat)
+    s.check.equal(f"{backup} complete", grown, tomcat.get(backup))
+    s.check.true("poolman.xml rewritten after the failure", REWRITES[2][2] not in tomcat)
+    filler.unlink()
+    s.check.run("run with space freed", s.run("yes"), 0, s.completion_boxes(odbc))
+    s.check_environment(s.machine.registry(), appended(path, s.homes))
+    for base in ("jdk", "tomcat"):
+        s.check.trees(s.homes.folder(base), expected[base], s.trees()[base])
 
 
 def expandable_path(s: Scenario) -> None:
@@ -476,13 +700,14 @@ def planted_dll(s: Scenario) -> None:
 
 SCENARIOS = {f.__name__: f for f in (
     full_run, second_run, answer_no, second_instance, no_jdk, no_tomcat, no_odbc_driver,
-    unwritable_file, expandable_path, long_path, japanese_tomcat, planted_dll,
-    x64_build)}
+    unwritable_file, read_only_destination, file_held_open, read_only_distribution,
+    hidden_destination, drive_root, full_disk, expandable_path, long_path, japanese_tomcat,
+    planted_dll, x64_build)}
 # Scenarios that only one kind of machine can play.
 MACHINE_SCENARIOS = {x64_build: m.WOW64}
 # What a scenario needs done as root around it (its folder given), before the scenario itself runs
 # as the Wine user.
-ROOT_STEPS: dict = {}
+ROOT_STEPS = {full_disk: small_drive}
 
 
 def scenarios_for(windows: m.Windows) -> list[str]:
@@ -541,6 +766,8 @@ def main() -> int:
     parser.add_argument("--x64-setup", type=pathlib.Path,
                         help="the x86_64 build, for a scenario that runs it on a wow64 machine")
     parser.add_argument("--planted-dll", type=pathlib.Path)
+    parser.add_argument("--holder", type=pathlib.Path,
+                        help="a program that holds a file open without sharing")
     args = parser.parse_args()
     windows = m.KINDS[args.machine]
     if args.list:
@@ -560,7 +787,7 @@ def main() -> int:
     if args.action == "run" and args.scenario in scenarios_for(windows):
         def play() -> int:
             return run_scenario(Scenario(args.scenario, work, args.setup, args.mbdriver, windows,
-                                         args.x64_setup, args.planted_dll))
+                                         args.x64_setup, args.planted_dll, args.holder))
 
         prepare = ROOT_STEPS.get(SCENARIOS[args.scenario])
         if prepare is None:
