@@ -35,7 +35,8 @@ class DirectoryListing {
 // Creates one folder; its parent must exist and the name must be free.
 void MakeFolder(std::wstring_view path);
 
-// Copies a file onto another, overwriting it.
+// Copies a file onto another, overwriting it. The copy is never read-only, whatever the source
+// is; a destination that is read-only is not overwritten (access denied), as Windows refuses it.
 void CopyFileOverwriting(std::wstring_view source, std::wstring_view destination);
 
 // A text file opened for line input. Lines come back as the file's own ANSI bytes, so that a

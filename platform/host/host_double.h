@@ -37,9 +37,12 @@ struct ProgramEnded {
 };
 
 // --- Files -------------------------------------------------------------------------------------
-// Windows keeps these attributes on the file; the double keeps them beside it, by path.
+// Windows keeps these attributes on the file; the double keeps them beside it, by path. A
+// read-only file is refused to every writer, root too, as Windows refuses it to an administrator.
 void SetHidden(const std::wstring& path);
 void SetSystem(const std::wstring& path);
+void SetReadOnly(const std::wstring& path);
+bool IsReadOnly(const std::wstring& path);
 
 // --- Registry ----------------------------------------------------------------------------------
 struct StoredValue {

@@ -1,5 +1,6 @@
-// Files of the double are real POSIX files; only the hidden and system attributes, which POSIX
-// has not got, are kept beside them in the double's state.
+// Files of the double are real POSIX files; only the hidden, system and read-only attributes,
+// which POSIX has not got or does not hold against root, are kept beside them in the double's
+// state.
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -8,6 +9,8 @@
 #include <algorithm>
 #include <cerrno>
 #include <cwctype>
+#include <initializer_list>
+#include <set>
 #include <utility>
 #include <vector>
 
@@ -22,6 +25,7 @@ using host_double::detail::HostPath;
 using host_double::detail::TheState;
 
 constexpr std::uint32_t kPathNotFound = 3;
+constexpr std::uint32_t kAccessDenied = 5;
 
 class FileDescriptor {
  public:
@@ -71,9 +75,17 @@ FileDescriptor OpenOrThrow(const std::string& hostPath, int flags) {
   // Opening a folder as a file succeeds on POSIX for reading; Windows refuses it.
   if (IsFolder(hostPath)) {
     ::close(fd);
-    throw SystemFailure(5);
+    throw SystemFailure(kAccessDenied);
   }
   return FileDescriptor(fd);
+}
+
+// Opens a file to be written, created if missing and emptied if not.
+FileDescriptor OpenEmptiedOrThrow(const std::string& hostPath) {
+  if (TheState().readOnly.contains(hostPath)) {
+    throw SystemFailure(kAccessDenied);
+  }
+  return OpenOrThrow(hostPath, O_WRONLY | O_CREAT | O_TRUNC);
 }
 
 void WriteAll(int fd, const char* data, std::size_t size) {
@@ -113,6 +125,23 @@ bool CopyInKernel(int in, int out) {
       return false;
     }
     throw LastSystemFailure();
+  }
+}
+
+void CopyThroughBuffer(int in, int out) {
+  std::vector<char> buffer(1 << 16);
+  for (;;) {
+    const ssize_t got = ::read(in, buffer.data(), buffer.size());
+    if (got < 0) {
+      if (errno == EINTR) {
+        continue;
+      }
+      throw LastSystemFailure();
+    }
+    if (got == 0) {
+      return;
+    }
+    WriteAll(out, buffer.data(), static_cast<std::size_t>(got));
   }
 }
 
@@ -263,29 +292,19 @@ void CopyFileOverwriting(std::wstring_view source, std::wstring_view destination
   const std::string from = HostPath(source);
   const std::string to = HostPath(destination);
   FileDescriptor in = OpenOrThrow(from, O_RDONLY);
-  FileDescriptor out = OpenOrThrow(to, O_WRONLY | O_CREAT | O_TRUNC);
-  if (CopyInKernel(in.get(), out.get())) {
-    if (::close(out.Release()) != 0) {
-      throw LastSystemFailure();
-    }
-    return;
-  }
-  std::vector<char> buffer(1 << 16);
-  for (;;) {
-    const ssize_t got = ::read(in.get(), buffer.data(), buffer.size());
-    if (got < 0) {
-      if (errno == EINTR) {
-        continue;
-      }
-      throw LastSystemFailure();
-    }
-    if (got == 0) {
-      break;
-    }
-    WriteAll(out.get(), buffer.data(), static_cast<std::size_t>(got));
+  FileDescriptor out = OpenEmptiedOrThrow(to);
+  if (!CopyInKernel(in.get(), out.get())) {
+    CopyThroughBuffer(in.get(), out.get());
   }
   if (::close(out.Release()) != 0) {
     throw LastSystemFailure();
+  }
+  // CopyFileW carries hidden and system over to the copy; read-only the platform takes off.
+  auto& state = TheState();
+  for (std::set<std::string>* const attribute : {&state.hidden, &state.system}) {
+    if (attribute->contains(from)) {
+      attribute->insert(to);
+    }
   }
 }
 
@@ -318,7 +337,7 @@ struct TextFileWriter::State {
 };
 
 TextFileWriter::TextFileWriter(std::wstring_view path)
-    : state_(std::make_unique<State>(OpenOrThrow(HostPath(path), O_WRONLY | O_CREAT | O_TRUNC))) {
+    : state_(std::make_unique<State>(OpenEmptiedOrThrow(HostPath(path)))) {
   state_->pending.reserve(1 << 16);
 }
 
@@ -359,6 +378,12 @@ void SetHidden(const std::wstring& path) {
 }
 void SetSystem(const std::wstring& path) {
   detail::TheState().system.insert(detail::HostPath(path));
+}
+void SetReadOnly(const std::wstring& path) {
+  detail::TheState().readOnly.insert(detail::HostPath(path));
+}
+bool IsReadOnly(const std::wstring& path) {
+  return detail::TheState().readOnly.contains(detail::HostPath(path));
 }
 
 }  // namespace host_double

@@ -149,6 +149,20 @@ void CopyFileOverwriting(std::wstring_view source, std::wstring_view destination
   if (!::CopyFileW(from.c_str(), to.c_str(), FALSE)) {
     throw LastSystemFailure();
   }
+  // CopyFileW gives the copy the attributes of its source. From a CD, a read-only share or a
+  // folder of files marked read-only, that would deploy files that the run must rewrite next and
+  // that a later run could not overwrite. Hidden and system stay as the copy has them.
+  const DWORD attributes = ::GetFileAttributesW(to.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) {
+    throw LastSystemFailure();
+  }
+  if ((attributes & FILE_ATTRIBUTE_READONLY) != 0) {
+    // No attribute at all must be said as FILE_ATTRIBUTE_NORMAL.
+    const DWORD writable = attributes & ~DWORD{FILE_ATTRIBUTE_READONLY};
+    if (!::SetFileAttributesW(to.c_str(), writable == 0 ? FILE_ATTRIBUTE_NORMAL : writable)) {
+      throw LastSystemFailure();
+    }
+  }
 }
 
 struct TextFileReader::State {

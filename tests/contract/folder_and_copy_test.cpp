@@ -10,6 +10,7 @@
 namespace {
 
 using platform::Failure;
+using test_support::IsReadOnly;
 using test_support::ReadBytes;
 using test_support::TempFolder;
 using test_support::WriteBytes;
@@ -18,6 +19,7 @@ using ::testing::Throws;
 
 constexpr std::uint32_t kFileNotFound = 2;
 constexpr std::uint32_t kPathNotFound = 3;
+constexpr std::uint32_t kAccessDenied = 5;
 constexpr std::uint32_t kAlreadyExists = 183;
 
 auto FailsWith(std::uint32_t number) {
@@ -63,6 +65,38 @@ TEST(CopyFileContract, AMissingSourceLeavesTheDestinationAlone) {
   EXPECT_THAT([&] { platform::CopyFileOverwriting(folder / L"missing", folder / L"destination"); },
               FailsWith(kFileNotFound));
   EXPECT_EQ(ReadBytes(folder / L"destination"), "kept");
+}
+
+// A distribution on a CD or a read-only share, or one whose files are marked read-only: what the
+// run deploys must still be rewritten by it and overwritten by the next run.
+TEST(CopyFileContract, ACopyIsWritableWhateverTheSourceAndTheSourceStaysAsItWas) {
+  const TempFolder folder;
+  WriteBytes(folder / L"packaged", "v1");
+  test_support::MarkReadOnly(folder / L"packaged");
+  WriteBytes(folder / L"hidden", "h");
+  test_support::MarkHidden(folder / L"hidden");
+
+  platform::CopyFileOverwriting(folder / L"packaged", folder / L"deployed");
+  EXPECT_FALSE(IsReadOnly(folder / L"deployed"));
+  platform::CopyFileOverwriting(folder / L"packaged", folder / L"deployed");
+  EXPECT_EQ(ReadBytes(folder / L"deployed"), "v1");
+  EXPECT_TRUE(IsReadOnly(folder / L"packaged"));
+
+  platform::CopyFileOverwriting(folder / L"hidden", folder / L"hidden copy");
+  platform::DirectoryListing listing(folder / L"hidden copy",
+                                     platform::ListingAttributes::kPlainFiles);
+  EXPECT_EQ(listing.Next(), L"") << "the copy is hidden as its source is";
+}
+
+TEST(CopyFileContract, AReadOnlyDestinationIsRefusedAndKept) {
+  const TempFolder folder;
+  WriteBytes(folder / L"source", "new");
+  WriteBytes(folder / L"destination", "kept");
+  test_support::MarkReadOnly(folder / L"destination");
+  EXPECT_THAT([&] { platform::CopyFileOverwriting(folder / L"source", folder / L"destination"); },
+              FailsWith(kAccessDenied));
+  EXPECT_EQ(ReadBytes(folder / L"destination"), "kept");
+  EXPECT_TRUE(IsReadOnly(folder / L"destination"));
 }
 
 }  // namespace

@@ -125,6 +125,15 @@ TEST(TextFileWriterContract, EmptiesAnExistingFileEvenAHiddenOne) {
   EXPECT_EQ(listing.Next(), L"");
 }
 
+TEST(TextFileWriterContract, AReadOnlyFileIsRefusedAndKept) {
+  const TempFolder folder;
+  WriteBytes(folder / L"read-only.ini", "kept\r\n");
+  test_support::MarkReadOnly(folder / L"read-only.ini");
+  EXPECT_THAT([&] { TextFileWriter writer(folder / L"read-only.ini"); },
+              ::testing::Throws<Failure>(::testing::Property(&Failure::number, 5u)));
+  EXPECT_EQ(ReadBytes(folder / L"read-only.ini"), "kept\r\n");
+}
+
 TEST(TextFileWriterContract, WithoutCloseTheDestructorStillWritesEverything) {
   const TempFolder folder;
   {
