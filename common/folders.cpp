@@ -11,7 +11,7 @@ namespace common {
 
 bool FU_MkDir(std::wstring_view folder) {
   try {
-    platform::DirectoryListing listing(folder, platform::ListingAttributes::kWithFolders);
+    platform::DirectoryListing listing(folder, platform::ListingAttributes::kEveryName);
     if (listing.Next().empty()) {
       platform::MakeFolder(folder);
     }

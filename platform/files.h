@@ -9,10 +9,12 @@
 
 namespace platform {
 
-// What a listing yields besides plain files. Hidden and system files are never listed.
+// What a listing yields besides plain files.
 enum class ListingAttributes : unsigned {
-  kPlainFiles = 0,    // files that are neither hidden, nor system, nor folders
-  kWithFolders = 16,  // also folders: used to test whether a name exists
+  kPlainFiles = 0,  // files that are neither hidden, nor system, nor folders: what is copied
+  // Also folders, and hidden and system entries: whether a name exists at all, since a hidden
+  // folder exists as much as a plain one.
+  kEveryName = 16 | 2 | 4,
 };
 
 // The names (not paths) that match a pattern such as "C:\dir\*.*" or "C:\dir\name", one at a

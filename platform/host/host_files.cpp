@@ -254,10 +254,9 @@ DirectoryListing::DirectoryListing(std::wstring_view pattern, ListingAttributes 
       continue;
     }
     const std::string hostPath = prefix + name;
-    if (state.hidden.contains(hostPath) || state.system.contains(hostPath)) {
-      continue;
-    }
-    if (attributes == ListingAttributes::kPlainFiles && IsFolder(hostPath)) {
+    const bool plainFile =
+        !state.hidden.contains(hostPath) && !state.system.contains(hostPath) && !IsFolder(hostPath);
+    if (attributes == ListingAttributes::kPlainFiles && !plainFile) {
       continue;
     }
     std::wstring wideName = WideFromUtf8(name);

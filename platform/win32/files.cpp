@@ -23,11 +23,9 @@ bool IsListed(const WIN32_FIND_DATAW& entry, ListingAttributes attributes) {
   if (name == L"." || name == L"..") {
     return false;
   }
-  if ((entry.dwFileAttributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) != 0) {
-    return false;
-  }
-  const bool isFolder = (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-  return !isFolder || attributes == ListingAttributes::kWithFolders;
+  constexpr DWORD kNotPlain =
+      FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_DIRECTORY;
+  return attributes == ListingAttributes::kEveryName || (entry.dwFileAttributes & kNotPlain) == 0;
 }
 
 // The errors that only say that nothing (more) matches.

@@ -121,7 +121,7 @@ TEST(TextFileWriterContract, EmptiesAnExistingFileEvenAHiddenOne) {
   }
   // Rewriting keeps the file hidden.
   platform::DirectoryListing listing(folder / L"hidden.ini",
-                                     platform::ListingAttributes::kWithFolders);
+                                     platform::ListingAttributes::kPlainFiles);
   EXPECT_EQ(listing.Next(), L"");
 }
 

@@ -28,6 +28,8 @@ TEST_F(FolderRoutinesWin32, MkDirReportsAMissingParentWithTheFolderOnTheSecondLi
   EXPECT_TRUE(common::FU_MkDir(temp / L"made"));
   WriteBytes(temp / L"file", "x");
   EXPECT_TRUE(common::FU_MkDir(temp / L"file"));
+  test_support::MarkHidden(temp / L"made");
+  EXPECT_TRUE(common::FU_MkDir(temp / L"made"));
 
   const std::wstring orphan = temp / L"missing\\child";
   EXPECT_FALSE(common::FU_MkDir(orphan));
