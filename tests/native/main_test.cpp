@@ -44,17 +44,26 @@ TEST_F(MainTest, ASecondInstanceOnlySaysSoAndReadsNothing) {
   EXPECT_TRUE(NothingWritten());
 }
 
-TEST_F(MainTest, NoEndsTheRunBeforeAnythingIsReadOrWritten) {
+// Only Yes goes on: No, and the 0 of a box that could not be shown, end the run at once.
+class AnswerOtherThanYesTest : public MainTest,
+                               public ::testing::WithParamInterface<std::pair<int, ExitCode>> {};
+
+TEST_P(AnswerOtherThanYesTest, EndsTheRunBeforeAnythingIsReadOrWritten) {
+  const auto [answer, exitCode] = GetParam();
   RegisterJdk();
   RegisterTomcat();
-  host_double::ScriptAnswers({7});
-  EXPECT_EQ(setup::Main(), ExitCode::kDeclined);
+  host_double::ScriptAnswers({answer});
+  EXPECT_EQ(setup::Main(), exitCode);
   ASSERT_EQ(host_double::ShownMessages().size(), 1u);
   EXPECT_EQ(host_double::ShownMessages()[0].code, 68);
   EXPECT_EQ(host_double::ShownMessages()[0].caption, std::nullopt);
   EXPECT_TRUE(host_double::OpenedSubKeys().empty());
   EXPECT_TRUE(NothingWritten());
 }
+
+INSTANTIATE_TEST_SUITE_P(NoOrNoBox, AnswerOtherThanYesTest,
+                         ::testing::Values(std::pair{7, ExitCode::kDeclined},
+                                           std::pair{0, ExitCode::kFailed}));
 
 TEST_F(MainTest, WithoutTheJdkTheTomcatKeyIsNeverRead) {
   RegisterTomcat();
