@@ -16,8 +16,12 @@ void Report(const platform::Failure& failure) {
 }  // namespace
 
 std::wstring FailureReport(const platform::Failure& failure) {
-  return L"実行時エラー '" + std::to_wstring(failure.number()) + L"':\r\n\r\n" +
-         failure.description();
+  std::wstring report =
+      L"実行時エラー '" + std::to_wstring(failure.number()) + L"':\r\n\r\n" + failure.description();
+  if (!failure.subject().empty()) {
+    report += L"\r\n" + failure.subject();
+  }
+  return report;
 }
 
 int Run() {

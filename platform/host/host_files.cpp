@@ -58,44 +58,45 @@ std::string ParentOf(const std::string& hostPath) {
 }
 
 // Windows tells a missing file (2) from a missing folder on the way to it (3).
-[[noreturn]] void ThrowFileFailure(const std::string& hostPath) {
+[[noreturn]] void ThrowFileFailure(std::wstring_view path) {
   const int error = errno;
-  if ((error == ENOENT && !IsFolder(ParentOf(hostPath))) || error == ENOTDIR) {
-    throw SystemFailure(kPathNotFound);
+  if ((error == ENOENT && !IsFolder(ParentOf(HostPath(path)))) || error == ENOTDIR) {
+    throw SystemFailure(kPathNotFound, path);
   }
   errno = error;
-  throw LastSystemFailure();
+  throw LastSystemFailure(path);
 }
 
-FileDescriptor OpenOrThrow(const std::string& hostPath, int flags) {
+FileDescriptor OpenOrThrow(std::wstring_view path, int flags) {
+  const std::string hostPath = HostPath(path);
   const int fd = ::open(hostPath.c_str(), flags | O_CLOEXEC, 0666);
   if (fd < 0) {
-    ThrowFileFailure(hostPath);
+    ThrowFileFailure(path);
   }
   // Opening a folder as a file succeeds on POSIX for reading; Windows refuses it.
   if (IsFolder(hostPath)) {
     ::close(fd);
-    throw SystemFailure(kAccessDenied);
+    throw SystemFailure(kAccessDenied, path);
   }
   return FileDescriptor(fd);
 }
 
 // Opens a file to be written, created if missing and emptied if not.
-FileDescriptor OpenEmptiedOrThrow(const std::string& hostPath) {
-  if (TheState().readOnly.contains(hostPath)) {
-    throw SystemFailure(kAccessDenied);
+FileDescriptor OpenEmptiedOrThrow(std::wstring_view path) {
+  if (TheState().readOnly.contains(HostPath(path))) {
+    throw SystemFailure(kAccessDenied, path);
   }
-  return OpenOrThrow(hostPath, O_WRONLY | O_CREAT | O_TRUNC);
+  return OpenOrThrow(path, O_WRONLY | O_CREAT | O_TRUNC);
 }
 
-void WriteAll(int fd, const char* data, std::size_t size) {
+void WriteAll(int fd, const char* data, std::size_t size, std::wstring_view path) {
   while (size > 0) {
     const ssize_t written = ::write(fd, data, size);
     if (written < 0) {
       if (errno == EINTR) {
         continue;
       }
-      throw LastSystemFailure();
+      throw LastSystemFailure(path);
     }
     data += written;
     size -= static_cast<std::size_t>(written);
@@ -104,8 +105,9 @@ void WriteAll(int fd, const char* data, std::size_t size) {
 
 // Copies all of in to out inside the kernel, without a pass through a buffer here. False, with
 // nothing copied, where the kernel will not: another file system, an old kernel, or a file such as
-// those of /proc that reports no bytes to copy_file_range though it has some to read.
-bool CopyInKernel(int in, int out) {
+// those of /proc that reports no bytes to copy_file_range though it has some to read. A failure
+// is the destination's, the side a copy mostly fails on (a full disk).
+bool CopyInKernel(int in, int out, std::wstring_view destination) {
   constexpr std::size_t kStep = std::size_t{1} << 30;
   bool copiedAny = false;
   for (;;) {
@@ -124,11 +126,11 @@ bool CopyInKernel(int in, int out) {
                        errno == EOPNOTSUPP || errno == EBADF)) {
       return false;
     }
-    throw LastSystemFailure();
+    throw LastSystemFailure(destination);
   }
 }
 
-void CopyThroughBuffer(int in, int out) {
+void CopyThroughBuffer(int in, std::wstring_view source, int out, std::wstring_view destination) {
   std::vector<char> buffer(1 << 16);
   for (;;) {
     const ssize_t got = ::read(in, buffer.data(), buffer.size());
@@ -136,12 +138,12 @@ void CopyThroughBuffer(int in, int out) {
       if (errno == EINTR) {
         continue;
       }
-      throw LastSystemFailure();
+      throw LastSystemFailure(source);
     }
     if (got == 0) {
       return;
     }
-    WriteAll(out, buffer.data(), static_cast<std::size_t>(got));
+    WriteAll(out, buffer.data(), static_cast<std::size_t>(got), destination);
   }
 }
 
@@ -204,7 +206,7 @@ std::wstring WideFromUtf8(const std::string& utf8) {
 
 class FileByteSource : public ByteSource {
  public:
-  explicit FileByteSource(FileDescriptor fd) : fd_(std::move(fd)) {}
+  explicit FileByteSource(std::wstring_view path) : path_(path), fd_(OpenOrThrow(path, O_RDONLY)) {}
   std::size_t Read(std::span<char> buffer) override {
     for (;;) {
       const ssize_t got = ::read(fd_.get(), buffer.data(), buffer.size());
@@ -212,12 +214,13 @@ class FileByteSource : public ByteSource {
         return static_cast<std::size_t>(got);
       }
       if (errno != EINTR) {
-        throw LastSystemFailure();
+        throw LastSystemFailure(path_);
       }
     }
   }
 
  private:
+  std::wstring path_;
   FileDescriptor fd_;
 };
 
@@ -244,7 +247,7 @@ DirectoryListing::DirectoryListing(std::wstring_view pattern, ListingAttributes 
     if (errno == ENOENT || errno == ENOTDIR) {
       return;  // a missing folder has no names to give
     }
-    throw LastSystemFailure();
+    throw LastSystemFailure(pattern);
   }
   const auto& state = TheState();
   const std::string prefix = hostFolder + "/";
@@ -281,24 +284,23 @@ std::wstring DirectoryListing::Next() {
 // --- Folders and copies ------------------------------------------------------------------------
 
 void MakeFolder(std::wstring_view path) {
-  const std::string hostPath = HostPath(path);
-  if (::mkdir(hostPath.c_str(), 0777) != 0) {
-    ThrowFileFailure(hostPath);
+  if (::mkdir(HostPath(path).c_str(), 0777) != 0) {
+    ThrowFileFailure(path);
   }
 }
 
 void CopyFileOverwriting(std::wstring_view source, std::wstring_view destination) {
-  const std::string from = HostPath(source);
-  const std::string to = HostPath(destination);
-  FileDescriptor in = OpenOrThrow(from, O_RDONLY);
-  FileDescriptor out = OpenEmptiedOrThrow(to);
-  if (!CopyInKernel(in.get(), out.get())) {
-    CopyThroughBuffer(in.get(), out.get());
+  FileDescriptor in = OpenOrThrow(source, O_RDONLY);
+  FileDescriptor out = OpenEmptiedOrThrow(destination);
+  if (!CopyInKernel(in.get(), out.get(), destination)) {
+    CopyThroughBuffer(in.get(), source, out.get(), destination);
   }
   if (::close(out.Release()) != 0) {
-    throw LastSystemFailure();
+    throw LastSystemFailure(destination);
   }
   // CopyFileW carries hidden and system over to the copy; read-only the platform takes off.
+  const std::string from = HostPath(source);
+  const std::string to = HostPath(destination);
   auto& state = TheState();
   for (std::set<std::string>* const attribute : {&state.hidden, &state.system}) {
     if (attribute->contains(from)) {
@@ -310,13 +312,12 @@ void CopyFileOverwriting(std::wstring_view source, std::wstring_view destination
 // --- Text files --------------------------------------------------------------------------------
 
 struct TextFileReader::State {
-  explicit State(FileDescriptor fd) : source(std::move(fd)), reader(source) {}
+  explicit State(std::wstring_view path) : source(path), reader(source) {}
   FileByteSource source;
   LineReader reader;
 };
 
-TextFileReader::TextFileReader(std::wstring_view path)
-    : state_(std::make_unique<State>(OpenOrThrow(HostPath(path), O_RDONLY))) {}
+TextFileReader::TextFileReader(std::wstring_view path) : state_(std::make_unique<State>(path)) {}
 TextFileReader::~TextFileReader() = default;
 bool TextFileReader::AtEnd() {
   return state_->reader.AtEnd();
@@ -326,17 +327,17 @@ bool TextFileReader::ReadLine(std::string& line) {
 }
 
 struct TextFileWriter::State {
-  explicit State(FileDescriptor descriptor) : fd(std::move(descriptor)) {}
+  explicit State(std::wstring_view filePath) : path(filePath), fd(OpenEmptiedOrThrow(filePath)) {}
   void Flush() {
-    WriteAll(fd.get(), pending.data(), pending.size());
+    WriteAll(fd.get(), pending.data(), pending.size(), path);
     pending.clear();
   }
+  std::wstring path;
   FileDescriptor fd;
   std::string pending;
 };
 
-TextFileWriter::TextFileWriter(std::wstring_view path)
-    : state_(std::make_unique<State>(OpenEmptiedOrThrow(HostPath(path)))) {
+TextFileWriter::TextFileWriter(std::wstring_view path) : state_(std::make_unique<State>(path)) {
   state_->pending.reserve(1 << 16);
 }
 
@@ -364,7 +365,7 @@ void TextFileWriter::Close() {
   }
   state_->Flush();
   if (::close(state_->fd.Release()) != 0) {
-    throw LastSystemFailure();
+    throw LastSystemFailure(state_->path);
   }
 }
 

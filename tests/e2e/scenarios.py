@@ -37,8 +37,15 @@ NO_TOMCAT = Box("setup",
                 16)
 NO_DATA_SOURCE = Box("setup", "データソースTESSALが登録されませんでした。", 16)
 PATH_UNREADABLE = Box("警告", "レジストリキー値が取得出来ません" + m.ENVIRONMENT_KEY + "Path", 16)
-# The report of a failure that no routine trapped: its number and the system's description.
-FAILURE_REPORT = re.compile(r"実行時エラー '\d+':\r\n\r\n.+", re.DOTALL)
+# The report of a failure that no routine trapped: its number, the system's description and, on a
+# line of its own, the file or folder it concerned.
+FAILURE_REPORT = re.compile(r"実行時エラー '\d+':\r\n\r\n[^\r\n]+\r\n[A-Za-z]:\\[^\r\n]+")
+
+
+def failure_report_naming(path: str) -> re.Pattern:
+    """The report of a failure that concerned the file or folder at path."""
+    return re.compile(r"実行時エラー '\d+':\r\n\r\n[^\r\n]+\r\n" + re.escape(path))
+
 
 # Where each packaged folder goes: (below the distribution, JDK or Tomcat, below that folder).
 DEPLOYMENTS = [
@@ -376,7 +383,8 @@ def unwritable_file(s: Scenario) -> None:
     server_xml.mkdir()
     before, trees = s.machine.registry(), s.trees()
     path = before.value(m.ENVIRONMENT_KEY, "Path")
-    s.check.run("run", s.run("yes"), 1, [QUESTION, FAILURE_REPORT])
+    report = failure_report_naming(s.homes.tomcat + r"\conf\server.xml")
+    s.check.run("run", s.run("yes"), 1, [QUESTION, report])
     after = s.machine.registry()
     s.check_environment(after, appended(path, s.homes))
     s.check.true("a data source after the failure", not after.has_key(m.DATA_SOURCE_KEY))

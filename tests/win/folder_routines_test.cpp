@@ -4,18 +4,17 @@
 
 #include "box_answerer.h"
 #include "common/folders.h"
-#include "platform/failure.h"
 #include "setup/configuration_rewrite.h"
+#include "tests/support/fails_with.h"
 #include "tests/support/test_files.h"
 
 namespace {
 
 using test_support::Exists;
+using test_support::FailsWith;
 using test_support::ReadBytes;
 using test_support::TempFolder;
 using test_support::WriteBytes;
-using ::testing::Property;
-using ::testing::Throws;
 
 class FolderRoutinesWin32 : public ::testing::Test {
  protected:
@@ -70,15 +69,16 @@ TEST_F(FolderRoutinesWin32, ReadOnlySourcesGiveWritableCopiesButWhatIsInTheWaySt
   EXPECT_FALSE(test_support::IsReadOnly(temp / L"to\\a.txt"));
   EXPECT_TRUE(test_support::IsReadOnly(from + L"\\a.txt"));
 
-  const auto denied = Throws<platform::Failure>(Property(&platform::Failure::number, 5u));
   test_support::MakeFolders(temp / L"read-only");
   WriteBytes(temp / L"read-only\\a.txt", "old");
   test_support::MarkReadOnly(temp / L"read-only\\a.txt");
-  EXPECT_THAT([&] { common::FU_CopyFolder(from, temp / L"read-only"); }, denied);
+  EXPECT_THAT([&] { common::FU_CopyFolder(from, temp / L"read-only"); },
+              FailsWith(5, temp / L"read-only\\a.txt"));
   EXPECT_EQ(ReadBytes(temp / L"read-only\\a.txt"), "old");
 
   test_support::MakeFolders(temp / L"blocked\\a.txt");
-  EXPECT_THAT([&] { common::FU_CopyFolder(from, temp / L"blocked"); }, denied);
+  EXPECT_THAT([&] { common::FU_CopyFolder(from, temp / L"blocked"); },
+              FailsWith(5, temp / L"blocked\\a.txt"));
 }
 
 TEST_F(FolderRoutinesWin32, TheRewriteKeepsTheLineCountOfUnixFilesAndTheBackupWhole) {
