@@ -36,7 +36,7 @@ struct State {
   std::map<platform::registry::Key, std::string> handles;
   platform::registry::Key nextHandle = 0x1000;
   std::deque<std::pair<RegistryCall, long>> registryFaults;
-  std::vector<std::string> openedSubKeys;
+  std::vector<KeyRequest> keyRequests;
   int registryWrites = 0;
 
   std::deque<bool> odbcResults;

@@ -50,6 +50,14 @@ struct StoredValue {
   std::string bytes;  // as RegQueryValueExA hands them out: ANSI, with whatever NUL was stored
 };
 enum class RegistryCall { kOpen, kQuery, kClose, kCreate, kSet };
+// A key that the program asked for, as RegOpenKeyExA or RegCreateKeyExA received it: Windows
+// grants no more than the access asked for, so what is asked is part of what a call does.
+struct KeyRequest {
+  RegistryCall call = RegistryCall::kOpen;
+  std::string subKey;
+  std::uint32_t access = 0;
+  bool operator==(const KeyRequest&) const = default;
+};
 
 void PutKey(platform::registry::Key root, const std::string& subKey);
 void PutValue(platform::registry::Key root, const std::string& subKey, const std::string& name,
@@ -64,8 +72,10 @@ std::optional<StoredValue> GetValue(platform::registry::Key root, const std::str
 void FailNext(RegistryCall call, long code);
 // Handles opened or created and not yet closed.
 int OpenKeyCount();
-// Every sub-key path handed to an open, in order.
-const std::vector<std::string>& OpenedSubKeys();
+// Every open and create the program asked for, in order.
+const std::vector<KeyRequest>& KeyRequests();
+// The sub-key paths of the opens among them.
+std::vector<std::string> OpenedSubKeys();
 // How many calls have written to the registry (creates and sets).
 int RegistryWriteCount();
 
