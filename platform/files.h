@@ -53,6 +53,8 @@ class TextFileReader {
   bool AtEnd();
   // Reads the next line without its line end; false at the end of the file.
   bool ReadLine(std::string& line);
+  // Gives the file back; the destructor does so too, but reports nothing.
+  void Close();
 
  private:
   struct State;

@@ -218,6 +218,11 @@ class FileByteSource : public ByteSource {
       }
     }
   }
+  void Close() {
+    if (fd_.get() >= 0 && ::close(fd_.Release()) != 0) {
+      throw LastSystemFailure(path_);
+    }
+  }
 
  private:
   std::wstring path_;
@@ -324,6 +329,9 @@ bool TextFileReader::AtEnd() {
 }
 bool TextFileReader::ReadLine(std::string& line) {
   return state_->reader.ReadLine(line);
+}
+void TextFileReader::Close() {
+  state_->source.Close();
 }
 
 struct TextFileWriter::State {

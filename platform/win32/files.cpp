@@ -34,23 +34,6 @@ bool MeansNoMatch(DWORD error) {
          error == ERROR_NO_MORE_FILES;
 }
 
-class FileByteSource : public ByteSource {
- public:
-  FileByteSource(HANDLE file, std::wstring_view path) : file_(file), path_(path) {}
-
-  std::size_t Read(std::span<char> buffer) override {
-    DWORD read = 0;
-    if (!::ReadFile(file_, buffer.data(), PieceSize(buffer.size()), &read, nullptr)) {
-      throw LastSystemFailure(path_);
-    }
-    return read;
-  }
-
- private:
-  HANDLE file_;
-  std::wstring path_;
-};
-
 win32::UniqueFile OpenForReading(std::wstring_view path) {
   win32::UniqueFile file(::CreateFileW(std::wstring(path).c_str(), GENERIC_READ, FILE_SHARE_READ,
                                        nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
@@ -59,6 +42,29 @@ win32::UniqueFile OpenForReading(std::wstring_view path) {
   }
   return file;
 }
+
+class FileByteSource : public ByteSource {
+ public:
+  explicit FileByteSource(std::wstring_view path) : path_(path), file_(OpenForReading(path)) {}
+
+  std::size_t Read(std::span<char> buffer) override {
+    DWORD read = 0;
+    if (!::ReadFile(file_.get(), buffer.data(), PieceSize(buffer.size()), &read, nullptr)) {
+      throw LastSystemFailure(path_);
+    }
+    return read;
+  }
+
+  void Close() {
+    if (file_ && !::CloseHandle(file_.release())) {
+      throw LastSystemFailure(path_);
+    }
+  }
+
+ private:
+  std::wstring path_;
+  win32::UniqueFile file_;
+};
 
 // OPEN_ALWAYS and truncating by hand, because CREATE_ALWAYS refuses a file that is hidden or
 // system; emptying in place also keeps the file's attributes.
@@ -171,10 +177,8 @@ void CopyFileOverwriting(std::wstring_view source, std::wstring_view destination
 }
 
 struct TextFileReader::State {
-  explicit State(std::wstring_view path)
-      : file(OpenForReading(path)), source(file.get(), path), lines(source) {}
+  explicit State(std::wstring_view path) : source(path), lines(source) {}
 
-  win32::UniqueFile file;
   FileByteSource source;
   LineReader lines;
 };
@@ -189,6 +193,10 @@ bool TextFileReader::AtEnd() {
 
 bool TextFileReader::ReadLine(std::string& line) {
   return state_->lines.ReadLine(line);
+}
+
+void TextFileReader::Close() {
+  state_->source.Close();
 }
 
 struct TextFileWriter::State {
