@@ -13,6 +13,8 @@ namespace platform {
 inline constexpr std::uint32_t kTextCannotBeCut = 0x20000001;
 inline constexpr std::uint32_t kNotANumber = 0x20000002;
 inline constexpr std::uint32_t kInternalFailure = 0x20000003;
+// Running out of memory takes the number that Windows gives it, ERROR_NOT_ENOUGH_MEMORY.
+inline constexpr std::uint32_t kNotEnoughMemory = 8;
 
 // Carries the number and the description that an error trap or the failure report shows: a Win32
 // error code with the system's text for it, or one of the numbers above with the program's own.
@@ -44,5 +46,8 @@ Failure NotANumber(std::wstring_view text);
 Failure LastSystemFailure(std::wstring_view subject = {});
 // The failure that a given Win32 error code stands for, with the system's description of it.
 Failure SystemFailure(std::uint32_t win32Error, std::wstring_view subject = {});
+// What a caught exception is reported as: a Failure as it is, running out of memory as
+// kNotEnoughMemory, anything else the program did not expect as kInternalFailure.
+Failure FailureOf(const std::exception& caught);
 
 }  // namespace platform

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <exception>
 #include <optional>
 #include <string>
 #include <vector>
@@ -43,6 +44,9 @@ void SetHidden(const std::wstring& path);
 void SetSystem(const std::wstring& path);
 void SetReadOnly(const std::wstring& path);
 bool IsReadOnly(const std::wstring& path);
+// The next listing throws the exception instead of listing: a failure that is not the platform's
+// own, such as an allocation that fails, where a routine must still trap it.
+void ThrowAtNextListing(std::exception_ptr exception);
 
 // --- Registry ----------------------------------------------------------------------------------
 struct StoredValue {
@@ -70,6 +74,9 @@ std::optional<StoredValue> GetValue(platform::registry::Key root, const std::str
                                     const std::string& name);
 // The next call of that kind answers the code and does nothing else.
 void FailNext(RegistryCall call, long code);
+// The next call of that kind throws the exception instead, as an allocation that fails would in
+// the middle of a routine; a close is made in destructors and never throws.
+void ThrowAtNext(RegistryCall call, std::exception_ptr exception);
 // Handles opened or created and not yet closed.
 int OpenKeyCount();
 // Every open and create the program asked for, in order.

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cwctype>
+#include <exception>
 #include <initializer_list>
 #include <set>
 #include <utility>
@@ -240,6 +241,9 @@ struct DirectoryListing::State {
 
 DirectoryListing::DirectoryListing(std::wstring_view pattern, ListingAttributes attributes)
     : state_(std::make_unique<State>()) {
+  if (auto injected = std::exchange(TheState().listingException, nullptr)) {
+    std::rethrow_exception(injected);
+  }
   const auto separator = pattern.find_last_of(L"\\/");
   const std::wstring folder(separator == std::wstring_view::npos ? L"."
                                                                  : pattern.substr(0, separator));
@@ -392,6 +396,9 @@ void SetReadOnly(const std::wstring& path) {
 }
 bool IsReadOnly(const std::wstring& path) {
   return detail::TheState().readOnly.contains(detail::HostPath(path));
+}
+void ThrowAtNextListing(std::exception_ptr exception) {
+  detail::TheState().listingException = std::move(exception);
 }
 
 }  // namespace host_double

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cstring>
+#include <exception>
 
 #include "platform/host/double_state.h"
 #include "platform/registry.h"
@@ -81,13 +82,16 @@ std::string Join(const std::string& base, const std::string& subKey) {
 std::optional<long> InjectedFault(RegistryCall call) {
   auto& faults = TheState().registryFaults;
   const auto found = std::find_if(faults.begin(), faults.end(),
-                                  [call](const auto& fault) { return fault.first == call; });
+                                  [call](const auto& fault) { return fault.call == call; });
   if (found == faults.end()) {
     return std::nullopt;
   }
-  const long code = found->second;
+  const host_double::detail::RegistryFault fault = *found;
   faults.erase(found);
-  return code;
+  if (fault.exception) {
+    std::rethrow_exception(fault.exception);
+  }
+  return fault.code;
 }
 
 Key NewHandle(const std::string& path) {
@@ -237,7 +241,11 @@ std::optional<StoredValue> GetValue(Key root, const std::string& subKey, const s
 }
 
 void FailNext(RegistryCall call, long code) {
-  detail::TheState().registryFaults.emplace_back(call, code);
+  detail::TheState().registryFaults.push_back({call, code, nullptr});
+}
+
+void ThrowAtNext(RegistryCall call, std::exception_ptr exception) {
+  detail::TheState().registryFaults.push_back({call, 0, std::move(exception)});
 }
 
 int OpenKeyCount() {
