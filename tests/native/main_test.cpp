@@ -18,14 +18,15 @@ constexpr char kJdkSubKey[] = "SOFTWARE\\JavaSoft\\Java Development Kit\\1.4";
 constexpr char kTomcatSubKey[] = "SOFTWARE\\Apache Software Foundation\\Tomcat\\4.1";
 constexpr wchar_t kConfirm[] = L"セットアップを開始してよろしいですか？";
 
+void RegisterJdk() {
+  host_double::PutString(kLocalMachine, kJdkSubKey, "JavaHome", "C:\\j2sdk1.4.2");
+}
+void RegisterTomcat() {
+  host_double::PutString(kLocalMachine, kTomcatSubKey, "", "C:\\Tomcat");
+}
+
 class MainTest : public DoubleTest {
  protected:
-  static void RegisterJdk() {
-    host_double::PutString(kLocalMachine, kJdkSubKey, "JavaHome", "C:\\j2sdk1.4.2");
-  }
-  static void RegisterTomcat() {
-    host_double::PutString(kLocalMachine, kTomcatSubKey, "", "C:\\Tomcat");
-  }
   static bool NothingWritten() {
     return host_double::RegistryWriteCount() == 0 && host_double::OdbcCalls().empty() &&
            host_double::BusyPointerChanges().empty();
@@ -88,16 +89,53 @@ TEST_F(MainTest, WithoutTomcatItsMessageEndsTheRun) {
   EXPECT_TRUE(NothingWritten());
 }
 
-TEST_F(MainTest, AnUnreadableFolderEndsTheRunAfterTheRegistryMessageOnly) {
-  host_double::PutKey(kLocalMachine, kJdkSubKey);  // the key without its JavaHome value
-  RegisterTomcat();
+// "ERROR" is no folder: the product's key is there but its value cannot be read.
+struct UnreadableFolder {
+  const char* product;
+  void (*registerProducts)();  // the products as this case leaves them
+  std::wstring message;        // the registry routine's, the only one after the question
+  std::vector<std::string> opened;
+};
+
+void PrintTo(const UnreadableFolder& folder, std::ostream* out) {
+  *out << folder.product;
+}
+
+class UnreadableFolderTest : public MainTest,
+                             public ::testing::WithParamInterface<UnreadableFolder> {};
+
+TEST_P(UnreadableFolderTest, EndsTheRunAfterTheRegistryMessageOnly) {
+  const UnreadableFolder& folder = GetParam();
+  folder.registerProducts();
   host_double::ScriptAnswers({6});
   EXPECT_EQ(setup::Main(), ExitCode::kProductMissing);
-  ASSERT_EQ(host_double::ShownMessages().size(), 2u);
+  EXPECT_THAT(Prompts(), ElementsAre(kConfirm, folder.message));
   EXPECT_EQ(host_double::ShownMessages()[1].caption, L"警告");
-  EXPECT_THAT(host_double::OpenedSubKeys(), ElementsAre(kJdkSubKey));
+  EXPECT_EQ(host_double::OpenedSubKeys(), folder.opened);
   EXPECT_TRUE(NothingWritten());
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    EitherProduct, UnreadableFolderTest,
+    ::testing::Values(
+        UnreadableFolder{"Jdk",
+                         [] {
+                           host_double::PutKey(kLocalMachine, kJdkSubKey);  // without JavaHome
+                           RegisterTomcat();
+                         },
+                         L"レジストリキー値が取得出来ません"
+                         L"HKEY_LOCAL_MACHINE\\SOFTWARE\\JavaSoft\\Java Development Kit\\1.4"
+                         L"JavaHome",
+                         {kJdkSubKey}},
+        UnreadableFolder{"Tomcat",
+                         [] {
+                           RegisterJdk();
+                           host_double::PutKey(kLocalMachine, kTomcatSubKey);  // no default value
+                         },
+                         L"レジストリキー値が取得出来ません"
+                         L"HKEY_LOCAL_MACHINE\\SOFTWARE\\Apache Software Foundation\\Tomcat\\4.1",
+                         {kJdkSubKey, kTomcatSubKey}}),
+    [](const auto& param) { return std::string(param.param.product); });
 
 TEST_F(MainTest, ACompleteRunWorksThePointerAndReportsCompletion) {
   const FakeMachine machine;
