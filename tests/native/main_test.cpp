@@ -167,9 +167,4 @@ TEST(WithSlashes, TurnsEveryBackslashAndLeavesSlashes) {
   EXPECT_EQ(setup::WithSlashes(L"C:/Tomcat"), L"C:/Tomcat");
 }
 
-TEST(FailureReport, ShowsTheNumberAndTheDescription) {
-  EXPECT_EQ(app::FailureReport(platform::Failure(5, L"アクセスが拒否されました。")),
-            L"実行時エラー '5':\r\n\r\nアクセスが拒否されました。");
-}
-
 }  // namespace
