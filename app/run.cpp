@@ -1,7 +1,6 @@
 #include "app/run.h"
 
 #include <exception>
-#include <new>
 
 #include "platform/ui.h"
 #include "setup/main.h"
@@ -16,19 +15,19 @@ void Report(const platform::Failure& failure) {
 }  // namespace
 
 std::wstring FailureReport(const platform::Failure& failure) {
-  return L"実行時エラー '" + std::to_wstring(failure.number()) + L"':\r\n\r\n" +
-         failure.description();
+  std::wstring report =
+      L"実行時エラー '" + std::to_wstring(failure.number()) + L"':\r\n\r\n" + failure.description();
+  if (!failure.subject().empty()) {
+    report += L"\r\n" + failure.subject();
+  }
+  return report;
 }
 
 int Run() {
   try {
     return static_cast<int>(setup::Main());
-  } catch (const platform::Failure& failure) {
-    Report(failure);
-  } catch (const std::bad_alloc&) {
-    Report(platform::Failure(8, L"このコマンドを実行するのに十分な記憶域がありません。"));
-  } catch (const std::exception&) {
-    Report(platform::Failure(platform::kInternalFailure, L"内部エラーが発生しました。"));
+  } catch (const std::exception& caught) {
+    Report(platform::FailureOf(caught));
   }
   return static_cast<int>(setup::ExitCode::kFailed);
 }

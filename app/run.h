@@ -12,6 +12,8 @@ namespace app {
 // to the user with its number and description, and the program ends with code 1.
 int Run();
 
+// The failure's number and description, and on a line of its own the file or folder it concerned,
+// so that an administrator knows what to look at.
 std::wstring FailureReport(const platform::Failure& failure);
 
 }  // namespace app

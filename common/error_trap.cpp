@@ -1,5 +1,6 @@
 #include "common/error_trap.h"
 
+#include "platform/failure.h"
 #include "platform/ui.h"
 
 namespace common {
@@ -8,7 +9,8 @@ void ShowWarning(std::wstring_view text) {
   platform::ShowMessage(text, platform::box::kCritical, kWarningCaption);
 }
 
-std::wstring TrapMessage(std::wstring_view routine, const platform::Failure& failure) {
+std::wstring TrapMessage(std::wstring_view routine, const std::exception& caught) {
+  const platform::Failure failure = platform::FailureOf(caught);
   std::wstring message = L"ｴﾗｰ発生(共通/";
   message += routine;
   message += L") ";

@@ -2,10 +2,9 @@
 // an error trap for a failure that came without a result code.
 #pragma once
 
+#include <exception>
 #include <string>
 #include <string_view>
-
-#include "platform/failure.h"
 
 namespace common {
 
@@ -14,7 +13,9 @@ inline constexpr std::wstring_view kWarningCaption = L"警告";
 // A critical box with the caption "警告", as every registry message is shown.
 void ShowWarning(std::wstring_view text);
 
-// "ｴﾗｰ発生(共通/<routine>) <number>:<description>"
-std::wstring TrapMessage(std::wstring_view routine, const platform::Failure& failure);
+// "ｴﾗｰ発生(共通/<routine>) <number>:<description>" for whatever the trap caught: a platform
+// failure, and also one that is not (out of memory, any standard exception), which the routine
+// must report in the same form rather than let it end the program.
+std::wstring TrapMessage(std::wstring_view routine, const std::exception& caught);
 
 }  // namespace common

@@ -1,9 +1,9 @@
 #include "common/folders.h"
 
+#include <exception>
 #include <string>
 
 #include "common/error_trap.h"
-#include "platform/failure.h"
 #include "platform/files.h"
 #include "platform/ui.h"
 
@@ -11,13 +11,13 @@ namespace common {
 
 bool FU_MkDir(std::wstring_view folder) {
   try {
-    platform::DirectoryListing listing(folder, platform::ListingAttributes::kWithFolders);
+    platform::DirectoryListing listing(folder, platform::ListingAttributes::kEveryName);
     if (listing.Next().empty()) {
       platform::MakeFolder(folder);
     }
     return true;
-  } catch (const platform::Failure& failure) {
-    platform::ShowMessage(TrapMessage(L"FU_MkDir", failure) + L"\r" + std::wstring(folder),
+  } catch (const std::exception& caught) {
+    platform::ShowMessage(TrapMessage(L"FU_MkDir", caught) + L"\r" + std::wstring(folder),
                           platform::box::kCritical | platform::box::kSystemModal);
     return false;
   }

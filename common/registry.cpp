@@ -159,8 +159,8 @@ std::wstring GetRegistry(std::wstring_view registryPath, std::wstring_view value
       throw platform::TextCannotBeCut();
     }
     return platform::FromAnsi(std::string_view(buffer).substr(0, end));
-  } catch (const platform::Failure& failure) {
-    ShowWarning(TrapMessage(L"GetRegistry", failure));
+  } catch (const std::exception& caught) {
+    ShowWarning(TrapMessage(L"GetRegistry", caught));
     return std::wstring(kError);
   }
 }
@@ -196,8 +196,8 @@ bool FU_SetRegistry(std::wstring_view registryPath, std::wstring_view valueName,
       return false;
     }
     return true;
-  } catch (const platform::Failure& failure) {
-    ShowWarning(TrapMessage(L"FU_SetRegistry", failure));
+  } catch (const std::exception& caught) {
+    ShowWarning(TrapMessage(L"FU_SetRegistry", caught));
     return false;
   }
 }

@@ -1,5 +1,7 @@
 #include "platform/failure.h"
 
+#include <new>
+
 namespace platform {
 
 Failure TextCannotBeCut() {
@@ -8,6 +10,16 @@ Failure TextCannotBeCut() {
 
 Failure NotANumber(std::wstring_view text) {
   return Failure(kNotANumber, L"数値に変換できません。" + std::wstring(text));
+}
+
+Failure FailureOf(const std::exception& caught) {
+  if (const auto* const failure = dynamic_cast<const Failure*>(&caught)) {
+    return *failure;
+  }
+  if (dynamic_cast<const std::bad_alloc*>(&caught) != nullptr) {
+    return Failure(kNotEnoughMemory, L"このコマンドを実行するのに十分な記憶域がありません。");
+  }
+  return Failure(kInternalFailure, L"内部エラーが発生しました。");
 }
 
 }  // namespace platform

@@ -9,10 +9,12 @@
 
 namespace platform {
 
-// What a listing yields besides plain files. Hidden and system files are never listed.
+// What a listing yields besides plain files.
 enum class ListingAttributes : unsigned {
-  kPlainFiles = 0,    // files that are neither hidden, nor system, nor folders
-  kWithFolders = 16,  // also folders: used to test whether a name exists
+  kPlainFiles = 0,  // files that are neither hidden, nor system, nor folders: what is copied
+  // Also folders, and hidden and system entries: whether a name exists at all, since a hidden
+  // folder exists as much as a plain one.
+  kEveryName = 16 | 2 | 4,
 };
 
 // The names (not paths) that match a pattern such as "C:\dir\*.*" or "C:\dir\name", one at a
@@ -35,7 +37,8 @@ class DirectoryListing {
 // Creates one folder; its parent must exist and the name must be free.
 void MakeFolder(std::wstring_view path);
 
-// Copies a file onto another, overwriting it.
+// Copies a file onto another, overwriting it. The copy is never read-only, whatever the source
+// is; a destination that is read-only is not overwritten (access denied), as Windows refuses it.
 void CopyFileOverwriting(std::wstring_view source, std::wstring_view destination);
 
 // A text file opened for line input. Lines come back as the file's own ANSI bytes, so that a
@@ -50,6 +53,8 @@ class TextFileReader {
   bool AtEnd();
   // Reads the next line without its line end; false at the end of the file.
   bool ReadLine(std::string& line);
+  // Gives the file back; the destructor does so too, but reports nothing.
+  void Close();
 
  private:
   struct State;

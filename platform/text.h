@@ -1,5 +1,6 @@
 // Text crosses between UTF-16 inside the program and the ANSI code page of the system (932 on a
-// Japanese Windows) only at the registry, ODBC and text-file boundaries.
+// Japanese Windows) only at the registry, ODBC and text-file boundaries; and texts that name files
+// compare as Windows compares file names.
 #pragma once
 
 #include <string>
@@ -11,5 +12,11 @@ namespace platform {
 std::string ToAnsi(std::wstring_view text);
 // Bytes that do not form a character of the code page become the Unicode replacement character.
 std::wstring FromAnsi(std::string_view bytes);
+
+// Whether text holds part anywhere, compared as Windows compares file names without regard to
+// case: character by character, each upper-cased by the system's table, with no linguistic rules.
+// Every letter that Windows folds counts, so a folder C:\Ärger\bin is found as c:\ärger\BIN; a
+// full-width letter is still not its half-width form.
+bool ContainsIgnoringCase(std::wstring_view text, std::wstring_view part);
 
 }  // namespace platform

@@ -53,6 +53,7 @@ void RewriteFile(const std::wstring& file, const std::wstring& backup, std::wstr
   while (in.ReadLine(line)) {
     out.WriteLine(matcher.Matches(line) ? std::string_view(replacement) : std::string_view(line));
   }
+  in.Close();
   out.Close();
 }
 

@@ -1,10 +1,10 @@
 #include "setup/environment_step.h"
 
-#include <algorithm>
 #include <array>
 
 #include "common/registry.h"
 #include "platform/registry.h"
+#include "platform/text.h"
 #include "setup/steps.h"
 
 namespace setup {
@@ -21,15 +21,6 @@ constexpr std::array<std::wstring_view, 6> kClassPathSuffixes{
     L"\\webapps\\tessal\\WEB-INF\\classes",
 };
 
-// Latin letters in their half-width and full-width forms, the letters a Windows path compares
-// without regard to case in practice.
-wchar_t FoldCase(wchar_t c) {
-  if ((c >= L'a' && c <= L'z') || (c >= L'\uFF41' && c <= L'\uFF5A')) {
-    return static_cast<wchar_t>(c - (L'a' - L'A'));
-  }
-  return c;
-}
-
 bool IsMarker(std::wstring_view value) {
   return value == common::kError || value == common::kInvalidKey;
 }
@@ -45,11 +36,6 @@ std::wstring ClassPath(std::wstring_view tomcatHome) {
   return classPath;
 }
 
-bool ContainsIgnoringCase(std::wstring_view text, std::wstring_view part) {
-  const auto same = [](wchar_t a, wchar_t b) { return FoldCase(a) == FoldCase(b); };
-  return std::search(text.begin(), text.end(), part.begin(), part.end(), same) != text.end();
-}
-
 void EnvironmentStep(const RunValues& run) {
   const std::wstring currentPath = common::GetRegistry(kEnvironmentKey, L"Path");
 
@@ -63,7 +49,8 @@ void EnvironmentStep(const RunValues& run) {
     return;
   }
   const std::wstring javaBin = run.javaHome + L"\\bin";
-  if (!ContainsIgnoringCase(currentPath, javaBin)) {
+  // The folder names in Path are file names, which Windows compares without regard to case.
+  if (!platform::ContainsIgnoringCase(currentPath, javaBin)) {
     // Expandable, as Windows keeps it: its %SystemRoot% entries must stay references.
     common::FU_SetRegistry(kEnvironmentKey, L"Path", currentPath + L";" + javaBin,
                            registry::kTypeExpandString);

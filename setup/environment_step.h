@@ -13,7 +13,4 @@ inline constexpr std::wstring_view kEnvironmentKey =
 // The application's class path below the Tomcat folder, without a trailing ";".
 std::wstring ClassPath(std::wstring_view tomcatHome);
 
-// Whether text holds part anywhere, letters compared without regard to case.
-bool ContainsIgnoringCase(std::wstring_view text, std::wstring_view part);
-
 }  // namespace setup

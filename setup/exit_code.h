@@ -5,7 +5,7 @@ namespace setup {
 
 enum class ExitCode : int {
   kCompleted = 0,
-  kFailed = 1,          // ended by a failure, after the failure report
+  kFailed = 1,          // ended by a failure, after its report; or no confirmation box was shown
   kProductMissing = 2,  // the JDK or Tomcat is not installed, or its folder cannot be read
   kAlreadyRunning = 3,  // another instance is running
   kDeclined = 4,        // the user answered No

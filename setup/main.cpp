@@ -50,9 +50,11 @@ ExitCode Main() {
                           common::kWarningCaption);
     return ExitCode::kAlreadyRunning;
   }
-  if (platform::ShowMessage(L"セットアップを開始してよろしいですか？",
-                            box::kYesNo | box::kInformation) == box::kNo) {
-    return ExitCode::kDeclined;
+  const int answer = platform::ShowMessage(L"セットアップを開始してよろしいですか？",
+                                           box::kYesNo | box::kInformation);
+  if (answer != box::kYes) {
+    // Only Yes is consent. A box that could not be shown answers 0, and no one has said Yes.
+    return answer == box::kNo ? ExitCode::kDeclined : ExitCode::kFailed;
   }
 
   const auto javaHome =

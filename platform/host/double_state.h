@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <deque>
+#include <exception>
 #include <map>
 #include <set>
 #include <string>
@@ -19,6 +20,13 @@ struct RegistryKeyData {
   std::map<std::string, StoredValue> values;
 };
 
+// What an injected registry call does instead of its work: answer a code, or throw.
+struct RegistryFault {
+  RegistryCall call = RegistryCall::kOpen;
+  long code = 0;
+  std::exception_ptr exception;
+};
+
 struct State {
   std::deque<int> answers;
   std::vector<ShownMessage> shown;
@@ -29,13 +37,15 @@ struct State {
 
   std::set<std::string> hidden;  // host paths
   std::set<std::string> system;
+  std::set<std::string> readOnly;
+  std::exception_ptr listingException;
 
   // Keys by their full lower-case path, "hklm\software\...".
   std::map<std::string, RegistryKeyData> keys;
   std::map<platform::registry::Key, std::string> handles;
   platform::registry::Key nextHandle = 0x1000;
-  std::deque<std::pair<RegistryCall, long>> registryFaults;
-  std::vector<std::string> openedSubKeys;
+  std::deque<RegistryFault> registryFaults;
+  std::vector<KeyRequest> keyRequests;
   int registryWrites = 0;
 
   std::deque<bool> odbcResults;

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <exception>
 #include <optional>
 #include <string>
 #include <vector>
@@ -37,9 +38,15 @@ struct ProgramEnded {
 };
 
 // --- Files -------------------------------------------------------------------------------------
-// Windows keeps these attributes on the file; the double keeps them beside it, by path.
+// Windows keeps these attributes on the file; the double keeps them beside it, by path. A
+// read-only file is refused to every writer, root too, as Windows refuses it to an administrator.
 void SetHidden(const std::wstring& path);
 void SetSystem(const std::wstring& path);
+void SetReadOnly(const std::wstring& path);
+bool IsReadOnly(const std::wstring& path);
+// The next listing throws the exception instead of listing: a failure that is not the platform's
+// own, such as an allocation that fails, where a routine must still trap it.
+void ThrowAtNextListing(std::exception_ptr exception);
 
 // --- Registry ----------------------------------------------------------------------------------
 struct StoredValue {
@@ -47,6 +54,14 @@ struct StoredValue {
   std::string bytes;  // as RegQueryValueExA hands them out: ANSI, with whatever NUL was stored
 };
 enum class RegistryCall { kOpen, kQuery, kClose, kCreate, kSet };
+// A key that the program asked for, as RegOpenKeyExA or RegCreateKeyExA received it: Windows
+// grants no more than the access asked for, so what is asked is part of what a call does.
+struct KeyRequest {
+  RegistryCall call = RegistryCall::kOpen;
+  std::string subKey;
+  std::uint32_t access = 0;
+  bool operator==(const KeyRequest&) const = default;
+};
 
 void PutKey(platform::registry::Key root, const std::string& subKey);
 void PutValue(platform::registry::Key root, const std::string& subKey, const std::string& name,
@@ -59,10 +74,15 @@ std::optional<StoredValue> GetValue(platform::registry::Key root, const std::str
                                     const std::string& name);
 // The next call of that kind answers the code and does nothing else.
 void FailNext(RegistryCall call, long code);
+// The next call of that kind throws the exception instead, as an allocation that fails would in
+// the middle of a routine; a close is made in destructors and never throws.
+void ThrowAtNext(RegistryCall call, std::exception_ptr exception);
 // Handles opened or created and not yet closed.
 int OpenKeyCount();
-// Every sub-key path handed to an open, in order.
-const std::vector<std::string>& OpenedSubKeys();
+// Every open and create the program asked for, in order.
+const std::vector<KeyRequest>& KeyRequests();
+// The sub-key paths of the opens among them.
+std::vector<std::string> OpenedSubKeys();
 // How many calls have written to the registry (creates and sets).
 int RegistryWriteCount();
 

@@ -55,12 +55,12 @@ std::uint32_t Win32ErrorFromErrno(int error) {
 
 }  // namespace
 
-Failure SystemFailure(std::uint32_t win32Error) {
-  return Failure(win32Error, DescriptionOf(win32Error));
+Failure SystemFailure(std::uint32_t win32Error, std::wstring_view subject) {
+  return Failure(win32Error, DescriptionOf(win32Error), std::wstring(subject));
 }
 
-Failure LastSystemFailure() {
-  return SystemFailure(Win32ErrorFromErrno(errno));
+Failure LastSystemFailure(std::wstring_view subject) {
+  return SystemFailure(Win32ErrorFromErrno(errno), subject);
 }
 
 }  // namespace platform

@@ -1,5 +1,6 @@
-// Files of the double are real POSIX files; only the hidden and system attributes, which POSIX
-// has not got, are kept beside them in the double's state.
+// Files of the double are real POSIX files; only the hidden, system and read-only attributes,
+// which POSIX has not got or does not hold against root, are kept beside them in the double's
+// state.
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -8,6 +9,9 @@
 #include <algorithm>
 #include <cerrno>
 #include <cwctype>
+#include <exception>
+#include <initializer_list>
+#include <set>
 #include <utility>
 #include <vector>
 
@@ -22,6 +26,7 @@ using host_double::detail::HostPath;
 using host_double::detail::TheState;
 
 constexpr std::uint32_t kPathNotFound = 3;
+constexpr std::uint32_t kAccessDenied = 5;
 
 class FileDescriptor {
  public:
@@ -54,36 +59,45 @@ std::string ParentOf(const std::string& hostPath) {
 }
 
 // Windows tells a missing file (2) from a missing folder on the way to it (3).
-[[noreturn]] void ThrowFileFailure(const std::string& hostPath) {
+[[noreturn]] void ThrowFileFailure(std::wstring_view path) {
   const int error = errno;
-  if ((error == ENOENT && !IsFolder(ParentOf(hostPath))) || error == ENOTDIR) {
-    throw SystemFailure(kPathNotFound);
+  if ((error == ENOENT && !IsFolder(ParentOf(HostPath(path)))) || error == ENOTDIR) {
+    throw SystemFailure(kPathNotFound, path);
   }
   errno = error;
-  throw LastSystemFailure();
+  throw LastSystemFailure(path);
 }
 
-FileDescriptor OpenOrThrow(const std::string& hostPath, int flags) {
+FileDescriptor OpenOrThrow(std::wstring_view path, int flags) {
+  const std::string hostPath = HostPath(path);
   const int fd = ::open(hostPath.c_str(), flags | O_CLOEXEC, 0666);
   if (fd < 0) {
-    ThrowFileFailure(hostPath);
+    ThrowFileFailure(path);
   }
   // Opening a folder as a file succeeds on POSIX for reading; Windows refuses it.
   if (IsFolder(hostPath)) {
     ::close(fd);
-    throw SystemFailure(5);
+    throw SystemFailure(kAccessDenied, path);
   }
   return FileDescriptor(fd);
 }
 
-void WriteAll(int fd, const char* data, std::size_t size) {
+// Opens a file to be written, created if missing and emptied if not.
+FileDescriptor OpenEmptiedOrThrow(std::wstring_view path) {
+  if (TheState().readOnly.contains(HostPath(path))) {
+    throw SystemFailure(kAccessDenied, path);
+  }
+  return OpenOrThrow(path, O_WRONLY | O_CREAT | O_TRUNC);
+}
+
+void WriteAll(int fd, const char* data, std::size_t size, std::wstring_view path) {
   while (size > 0) {
     const ssize_t written = ::write(fd, data, size);
     if (written < 0) {
       if (errno == EINTR) {
         continue;
       }
-      throw LastSystemFailure();
+      throw LastSystemFailure(path);
     }
     data += written;
     size -= static_cast<std::size_t>(written);
@@ -92,8 +106,9 @@ void WriteAll(int fd, const char* data, std::size_t size) {
 
 // Copies all of in to out inside the kernel, without a pass through a buffer here. False, with
 // nothing copied, where the kernel will not: another file system, an old kernel, or a file such as
-// those of /proc that reports no bytes to copy_file_range though it has some to read.
-bool CopyInKernel(int in, int out) {
+// those of /proc that reports no bytes to copy_file_range though it has some to read. A failure
+// is the destination's, the side a copy mostly fails on (a full disk).
+bool CopyInKernel(int in, int out, std::wstring_view destination) {
   constexpr std::size_t kStep = std::size_t{1} << 30;
   bool copiedAny = false;
   for (;;) {
@@ -112,7 +127,24 @@ bool CopyInKernel(int in, int out) {
                        errno == EOPNOTSUPP || errno == EBADF)) {
       return false;
     }
-    throw LastSystemFailure();
+    throw LastSystemFailure(destination);
+  }
+}
+
+void CopyThroughBuffer(int in, std::wstring_view source, int out, std::wstring_view destination) {
+  std::vector<char> buffer(1 << 16);
+  for (;;) {
+    const ssize_t got = ::read(in, buffer.data(), buffer.size());
+    if (got < 0) {
+      if (errno == EINTR) {
+        continue;
+      }
+      throw LastSystemFailure(source);
+    }
+    if (got == 0) {
+      return;
+    }
+    WriteAll(out, buffer.data(), static_cast<std::size_t>(got), destination);
   }
 }
 
@@ -175,7 +207,7 @@ std::wstring WideFromUtf8(const std::string& utf8) {
 
 class FileByteSource : public ByteSource {
  public:
-  explicit FileByteSource(FileDescriptor fd) : fd_(std::move(fd)) {}
+  explicit FileByteSource(std::wstring_view path) : path_(path), fd_(OpenOrThrow(path, O_RDONLY)) {}
   std::size_t Read(std::span<char> buffer) override {
     for (;;) {
       const ssize_t got = ::read(fd_.get(), buffer.data(), buffer.size());
@@ -183,12 +215,18 @@ class FileByteSource : public ByteSource {
         return static_cast<std::size_t>(got);
       }
       if (errno != EINTR) {
-        throw LastSystemFailure();
+        throw LastSystemFailure(path_);
       }
+    }
+  }
+  void Close() {
+    if (fd_.get() >= 0 && ::close(fd_.Release()) != 0) {
+      throw LastSystemFailure(path_);
     }
   }
 
  private:
+  std::wstring path_;
   FileDescriptor fd_;
 };
 
@@ -203,6 +241,9 @@ struct DirectoryListing::State {
 
 DirectoryListing::DirectoryListing(std::wstring_view pattern, ListingAttributes attributes)
     : state_(std::make_unique<State>()) {
+  if (auto injected = std::exchange(TheState().listingException, nullptr)) {
+    std::rethrow_exception(injected);
+  }
   const auto separator = pattern.find_last_of(L"\\/");
   const std::wstring folder(separator == std::wstring_view::npos ? L"."
                                                                  : pattern.substr(0, separator));
@@ -215,7 +256,7 @@ DirectoryListing::DirectoryListing(std::wstring_view pattern, ListingAttributes 
     if (errno == ENOENT || errno == ENOTDIR) {
       return;  // a missing folder has no names to give
     }
-    throw LastSystemFailure();
+    throw LastSystemFailure(pattern);
   }
   const auto& state = TheState();
   const std::string prefix = hostFolder + "/";
@@ -225,10 +266,9 @@ DirectoryListing::DirectoryListing(std::wstring_view pattern, ListingAttributes 
       continue;
     }
     const std::string hostPath = prefix + name;
-    if (state.hidden.contains(hostPath) || state.system.contains(hostPath)) {
-      continue;
-    }
-    if (attributes == ListingAttributes::kPlainFiles && IsFolder(hostPath)) {
+    const bool plainFile =
+        !state.hidden.contains(hostPath) && !state.system.contains(hostPath) && !IsFolder(hostPath);
+    if (attributes == ListingAttributes::kPlainFiles && !plainFile) {
       continue;
     }
     std::wstring wideName = WideFromUtf8(name);
@@ -253,52 +293,40 @@ std::wstring DirectoryListing::Next() {
 // --- Folders and copies ------------------------------------------------------------------------
 
 void MakeFolder(std::wstring_view path) {
-  const std::string hostPath = HostPath(path);
-  if (::mkdir(hostPath.c_str(), 0777) != 0) {
-    ThrowFileFailure(hostPath);
+  if (::mkdir(HostPath(path).c_str(), 0777) != 0) {
+    ThrowFileFailure(path);
   }
 }
 
 void CopyFileOverwriting(std::wstring_view source, std::wstring_view destination) {
-  const std::string from = HostPath(source);
-  const std::string to = HostPath(destination);
-  FileDescriptor in = OpenOrThrow(from, O_RDONLY);
-  FileDescriptor out = OpenOrThrow(to, O_WRONLY | O_CREAT | O_TRUNC);
-  if (CopyInKernel(in.get(), out.get())) {
-    if (::close(out.Release()) != 0) {
-      throw LastSystemFailure();
-    }
-    return;
-  }
-  std::vector<char> buffer(1 << 16);
-  for (;;) {
-    const ssize_t got = ::read(in.get(), buffer.data(), buffer.size());
-    if (got < 0) {
-      if (errno == EINTR) {
-        continue;
-      }
-      throw LastSystemFailure();
-    }
-    if (got == 0) {
-      break;
-    }
-    WriteAll(out.get(), buffer.data(), static_cast<std::size_t>(got));
+  FileDescriptor in = OpenOrThrow(source, O_RDONLY);
+  FileDescriptor out = OpenEmptiedOrThrow(destination);
+  if (!CopyInKernel(in.get(), out.get(), destination)) {
+    CopyThroughBuffer(in.get(), source, out.get(), destination);
   }
   if (::close(out.Release()) != 0) {
-    throw LastSystemFailure();
+    throw LastSystemFailure(destination);
+  }
+  // CopyFileW carries hidden and system over to the copy; read-only the platform takes off.
+  const std::string from = HostPath(source);
+  const std::string to = HostPath(destination);
+  auto& state = TheState();
+  for (std::set<std::string>* const attribute : {&state.hidden, &state.system}) {
+    if (attribute->contains(from)) {
+      attribute->insert(to);
+    }
   }
 }
 
 // --- Text files --------------------------------------------------------------------------------
 
 struct TextFileReader::State {
-  explicit State(FileDescriptor fd) : source(std::move(fd)), reader(source) {}
+  explicit State(std::wstring_view path) : source(path), reader(source) {}
   FileByteSource source;
   LineReader reader;
 };
 
-TextFileReader::TextFileReader(std::wstring_view path)
-    : state_(std::make_unique<State>(OpenOrThrow(HostPath(path), O_RDONLY))) {}
+TextFileReader::TextFileReader(std::wstring_view path) : state_(std::make_unique<State>(path)) {}
 TextFileReader::~TextFileReader() = default;
 bool TextFileReader::AtEnd() {
   return state_->reader.AtEnd();
@@ -306,19 +334,22 @@ bool TextFileReader::AtEnd() {
 bool TextFileReader::ReadLine(std::string& line) {
   return state_->reader.ReadLine(line);
 }
+void TextFileReader::Close() {
+  state_->source.Close();
+}
 
 struct TextFileWriter::State {
-  explicit State(FileDescriptor descriptor) : fd(std::move(descriptor)) {}
+  explicit State(std::wstring_view filePath) : path(filePath), fd(OpenEmptiedOrThrow(filePath)) {}
   void Flush() {
-    WriteAll(fd.get(), pending.data(), pending.size());
+    WriteAll(fd.get(), pending.data(), pending.size(), path);
     pending.clear();
   }
+  std::wstring path;
   FileDescriptor fd;
   std::string pending;
 };
 
-TextFileWriter::TextFileWriter(std::wstring_view path)
-    : state_(std::make_unique<State>(OpenOrThrow(HostPath(path), O_WRONLY | O_CREAT | O_TRUNC))) {
+TextFileWriter::TextFileWriter(std::wstring_view path) : state_(std::make_unique<State>(path)) {
   state_->pending.reserve(1 << 16);
 }
 
@@ -346,7 +377,7 @@ void TextFileWriter::Close() {
   }
   state_->Flush();
   if (::close(state_->fd.Release()) != 0) {
-    throw LastSystemFailure();
+    throw LastSystemFailure(state_->path);
   }
 }
 
@@ -359,6 +390,15 @@ void SetHidden(const std::wstring& path) {
 }
 void SetSystem(const std::wstring& path) {
   detail::TheState().system.insert(detail::HostPath(path));
+}
+void SetReadOnly(const std::wstring& path) {
+  detail::TheState().readOnly.insert(detail::HostPath(path));
+}
+bool IsReadOnly(const std::wstring& path) {
+  return detail::TheState().readOnly.contains(detail::HostPath(path));
+}
+void ThrowAtNextListing(std::exception_ptr exception) {
+  detail::TheState().listingException = std::move(exception);
 }
 
 }  // namespace host_double

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cstring>
+#include <exception>
 
 #include "platform/host/double_state.h"
 #include "platform/registry.h"
@@ -13,6 +14,22 @@ std::string Lower(std::string text) {
   std::transform(text.begin(), text.end(), text.begin(),
                  [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
   return text;
+}
+
+// Creates every missing key of subKey below base, as RegCreateKeyEx does, and gives the full path
+// of the last one; created tells whether any key was new.
+std::string CreateKeyChain(const std::string& base, const std::string& subKey, bool& created) {
+  auto& keys = TheState().keys;
+  std::string path = base;
+  std::size_t start = 0;
+  created = false;
+  while (start <= subKey.size() && !subKey.empty()) {
+    const std::size_t end = std::min(subKey.find('\\', start), subKey.size());
+    path += "\\" + Lower(subKey.substr(start, end - start));
+    created = keys.try_emplace(path).second || created;
+    start = end + 1;
+  }
+  return path;
 }
 
 std::optional<std::string> RootName(platform::registry::Key key) {
@@ -40,6 +57,7 @@ namespace {
 constexpr long kInvalidHandle = 6;
 
 using host_double::RegistryCall;
+using host_double::detail::CreateKeyChain;
 using host_double::detail::Lower;
 using host_double::detail::RootName;
 using host_double::detail::TheState;
@@ -64,13 +82,16 @@ std::string Join(const std::string& base, const std::string& subKey) {
 std::optional<long> InjectedFault(RegistryCall call) {
   auto& faults = TheState().registryFaults;
   const auto found = std::find_if(faults.begin(), faults.end(),
-                                  [call](const auto& fault) { return fault.first == call; });
+                                  [call](const auto& fault) { return fault.call == call; });
   if (found == faults.end()) {
     return std::nullopt;
   }
-  const long code = found->second;
+  const host_double::detail::RegistryFault fault = *found;
   faults.erase(found);
-  return code;
+  if (fault.exception) {
+    std::rethrow_exception(fault.exception);
+  }
+  return fault.code;
 }
 
 Key NewHandle(const std::string& path) {
@@ -83,8 +104,8 @@ Key NewHandle(const std::string& path) {
 
 }  // namespace
 
-long OpenKey(Key root, const std::string& subKey, std::uint32_t /*access*/, Key& opened) {
-  TheState().openedSubKeys.push_back(subKey);
+long OpenKey(Key root, const std::string& subKey, std::uint32_t access, Key& opened) {
+  TheState().keyRequests.push_back({RegistryCall::kOpen, subKey, access});
   if (auto fault = InjectedFault(RegistryCall::kOpen)) {
     return *fault;
   }
@@ -141,8 +162,9 @@ long CloseKey(Key key) {
   return TheState().handles.erase(key) == 1 ? kSuccess : kInvalidHandle;
 }
 
-long CreateKey(Key root, const std::string& subKey, std::uint32_t /*access*/, Key& opened,
+long CreateKey(Key root, const std::string& subKey, std::uint32_t access, Key& opened,
                std::uint32_t& disposition) {
+  TheState().keyRequests.push_back({RegistryCall::kCreate, subKey, access});
   ++TheState().registryWrites;
   if (auto fault = InjectedFault(RegistryCall::kCreate)) {
     return *fault;
@@ -151,19 +173,9 @@ long CreateKey(Key root, const std::string& subKey, std::uint32_t /*access*/, Ke
   if (!base) {
     return kInvalidHandle;
   }
-  // Every missing key on the way is created, as RegCreateKeyEx does.
-  auto& keys = TheState().keys;
-  std::string path = *base;
-  std::size_t start = 0;
   bool created = false;
-  while (start <= subKey.size() && !subKey.empty()) {
-    const std::size_t end = std::min(subKey.find('\\', start), subKey.size());
-    path += "\\" + Lower(subKey.substr(start, end - start));
-    created = keys.try_emplace(path).second || created;
-    start = end + 1;
-  }
+  opened = NewHandle(CreateKeyChain(*base, subKey, created));
   disposition = created ? 1 : 2;  // REG_CREATED_NEW_KEY, REG_OPENED_EXISTING_KEY
-  opened = NewHandle(path);
   return kSuccess;
 }
 
@@ -195,12 +207,8 @@ std::string FullPath(Key root, const std::string& subKey) {
 }  // namespace
 
 void PutKey(Key root, const std::string& subKey) {
-  Key opened = 0;
-  std::uint32_t disposition = 0;
-  platform::registry::CreateKey(root, subKey, platform::registry::kKeyAllAccess, opened,
-                                disposition);
-  platform::registry::CloseKey(opened);
-  --detail::TheState().registryWrites;
+  bool created = false;
+  detail::CreateKeyChain(*detail::RootName(root), subKey, created);
 }
 
 void PutValue(Key root, const std::string& subKey, const std::string& name, std::uint32_t type,
@@ -233,14 +241,27 @@ std::optional<StoredValue> GetValue(Key root, const std::string& subKey, const s
 }
 
 void FailNext(RegistryCall call, long code) {
-  detail::TheState().registryFaults.emplace_back(call, code);
+  detail::TheState().registryFaults.push_back({call, code, nullptr});
+}
+
+void ThrowAtNext(RegistryCall call, std::exception_ptr exception) {
+  detail::TheState().registryFaults.push_back({call, 0, std::move(exception)});
 }
 
 int OpenKeyCount() {
   return static_cast<int>(detail::TheState().handles.size());
 }
-const std::vector<std::string>& OpenedSubKeys() {
-  return detail::TheState().openedSubKeys;
+const std::vector<KeyRequest>& KeyRequests() {
+  return detail::TheState().keyRequests;
+}
+std::vector<std::string> OpenedSubKeys() {
+  std::vector<std::string> subKeys;
+  for (const KeyRequest& request : KeyRequests()) {
+    if (request.call == RegistryCall::kOpen) {
+      subKeys.push_back(request.subKey);
+    }
+  }
+  return subKeys;
 }
 int RegistryWriteCount() {
   return detail::TheState().registryWrites;

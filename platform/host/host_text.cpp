@@ -1,6 +1,10 @@
-// Code page 932 on the host, through iconv, so that byte counts are those of a Japanese Windows.
+// Code page 932 on the host, through iconv, so that byte counts are those of a Japanese Windows;
+// and the upper case of Windows' ordinal comparisons, through the C library's UTF-8 locale.
 #include <iconv.h>
+#include <locale.h>
+#include <wctype.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <stdexcept>
 #include <string>
@@ -53,7 +57,34 @@ class Converter {
   iconv_t handle_;
 };
 
+// The C library's C.UTF-8 maps each character to its simple upper case, one character to one, as
+// the table behind Windows' ordinal comparisons does; the plain C locale folds ASCII only.
+class Utf8Locale {
+ public:
+  Utf8Locale() : locale_(::newlocale(LC_CTYPE_MASK, "C.UTF-8", static_cast<locale_t>(nullptr))) {
+    if (locale_ == static_cast<locale_t>(nullptr)) {
+      throw std::runtime_error("the C library has no C.UTF-8 locale");
+    }
+  }
+  ~Utf8Locale() { ::freelocale(locale_); }
+  Utf8Locale(const Utf8Locale&) = delete;
+  Utf8Locale& operator=(const Utf8Locale&) = delete;
+
+  wchar_t Upper(wchar_t c) const {
+    return static_cast<wchar_t>(::towupper_l(static_cast<wint_t>(c), locale_));
+  }
+
+ private:
+  locale_t locale_;
+};
+
 }  // namespace
+
+bool ContainsIgnoringCase(std::wstring_view text, std::wstring_view part) {
+  thread_local const Utf8Locale locale;
+  const auto same = [](wchar_t a, wchar_t b) { return locale.Upper(a) == locale.Upper(b); };
+  return std::search(text.begin(), text.end(), part.begin(), part.end(), same) != text.end();
+}
 
 std::string ToAnsi(std::wstring_view text) {
   thread_local Converter converter("CP932", "WCHAR_T");

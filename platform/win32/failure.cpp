@@ -34,12 +34,12 @@ std::wstring SystemDescription(std::uint32_t win32Error) {
 
 }  // namespace
 
-Failure SystemFailure(std::uint32_t win32Error) {
-  return Failure(win32Error, SystemDescription(win32Error));
+Failure SystemFailure(std::uint32_t win32Error, std::wstring_view subject) {
+  return Failure(win32Error, SystemDescription(win32Error), std::wstring(subject));
 }
 
-Failure LastSystemFailure() {
-  return SystemFailure(::GetLastError());
+Failure LastSystemFailure(std::wstring_view subject) {
+  return SystemFailure(::GetLastError(), subject);
 }
 
 }  // namespace platform

@@ -23,11 +23,9 @@ bool IsListed(const WIN32_FIND_DATAW& entry, ListingAttributes attributes) {
   if (name == L"." || name == L"..") {
     return false;
   }
-  if ((entry.dwFileAttributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) != 0) {
-    return false;
-  }
-  const bool isFolder = (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-  return !isFolder || attributes == ListingAttributes::kWithFolders;
+  constexpr DWORD kNotPlain =
+      FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_DIRECTORY;
+  return attributes == ListingAttributes::kEveryName || (entry.dwFileAttributes & kNotPlain) == 0;
 }
 
 // The errors that only say that nothing (more) matches.
@@ -36,30 +34,37 @@ bool MeansNoMatch(DWORD error) {
          error == ERROR_NO_MORE_FILES;
 }
 
-class FileByteSource : public ByteSource {
- public:
-  explicit FileByteSource(HANDLE file) : file_(file) {}
-
-  std::size_t Read(std::span<char> buffer) override {
-    DWORD read = 0;
-    if (!::ReadFile(file_, buffer.data(), PieceSize(buffer.size()), &read, nullptr)) {
-      throw LastSystemFailure();
-    }
-    return read;
-  }
-
- private:
-  HANDLE file_;
-};
-
 win32::UniqueFile OpenForReading(std::wstring_view path) {
   win32::UniqueFile file(::CreateFileW(std::wstring(path).c_str(), GENERIC_READ, FILE_SHARE_READ,
                                        nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
   if (!file) {
-    throw LastSystemFailure();
+    throw LastSystemFailure(path);
   }
   return file;
 }
+
+class FileByteSource : public ByteSource {
+ public:
+  explicit FileByteSource(std::wstring_view path) : path_(path), file_(OpenForReading(path)) {}
+
+  std::size_t Read(std::span<char> buffer) override {
+    DWORD read = 0;
+    if (!::ReadFile(file_.get(), buffer.data(), PieceSize(buffer.size()), &read, nullptr)) {
+      throw LastSystemFailure(path_);
+    }
+    return read;
+  }
+
+  void Close() {
+    if (file_ && !::CloseHandle(file_.release())) {
+      throw LastSystemFailure(path_);
+    }
+  }
+
+ private:
+  std::wstring path_;
+  win32::UniqueFile file_;
+};
 
 // OPEN_ALWAYS and truncating by hand, because CREATE_ALWAYS refuses a file that is hidden or
 // system; emptying in place also keeps the file's attributes.
@@ -67,16 +72,16 @@ win32::UniqueFile OpenEmptiedForWriting(std::wstring_view path) {
   win32::UniqueFile file(::CreateFileW(std::wstring(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ,
                                        nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file || !::SetEndOfFile(file.get())) {
-    throw LastSystemFailure();
+    throw LastSystemFailure(path);
   }
   return file;
 }
 
-void WriteAll(HANDLE file, std::string_view bytes) {
+void WriteAll(HANDLE file, std::string_view bytes, std::wstring_view path) {
   while (!bytes.empty()) {
     DWORD written = 0;
     if (!::WriteFile(file, bytes.data(), PieceSize(bytes.size()), &written, nullptr)) {
-      throw LastSystemFailure();
+      throw LastSystemFailure(path);
     }
     bytes.remove_prefix(written);
   }
@@ -85,6 +90,7 @@ void WriteAll(HANDLE file, std::string_view bytes) {
 }  // namespace
 
 struct DirectoryListing::State {
+  std::wstring pattern;
   win32::UniqueFind find;
   WIN32_FIND_DATAW entry{};
   bool entryPending = false;  // the entry of FindFirstFileW, not yet looked at
@@ -103,7 +109,7 @@ struct DirectoryListing::State {
       const DWORD error = ::GetLastError();
       find.reset();
       if (!MeansNoMatch(error)) {
-        throw SystemFailure(error);
+        throw SystemFailure(error, pattern);
       }
       return false;
     }
@@ -113,12 +119,13 @@ struct DirectoryListing::State {
 
 DirectoryListing::DirectoryListing(std::wstring_view pattern, ListingAttributes attributes)
     : state_(std::make_unique<State>()) {
+  state_->pattern = pattern;
   state_->attributes = attributes;
-  state_->find.reset(::FindFirstFileW(std::wstring(pattern).c_str(), &state_->entry));
+  state_->find.reset(::FindFirstFileW(state_->pattern.c_str(), &state_->entry));
   if (!state_->find) {
     const DWORD error = ::GetLastError();
     if (!MeansNoMatch(error)) {
-      throw SystemFailure(error);
+      throw SystemFailure(error, pattern);
     }
     return;
   }
@@ -139,7 +146,7 @@ std::wstring DirectoryListing::Next() {
 void MakeFolder(std::wstring_view path) {
   const std::wstring folder(path);
   if (!::CreateDirectoryW(folder.c_str(), nullptr)) {
-    throw LastSystemFailure();
+    throw LastSystemFailure(path);
   }
 }
 
@@ -147,15 +154,31 @@ void CopyFileOverwriting(std::wstring_view source, std::wstring_view destination
   const std::wstring from(source);
   const std::wstring to(destination);
   if (!::CopyFileW(from.c_str(), to.c_str(), FALSE)) {
-    throw LastSystemFailure();
+    const DWORD error = ::GetLastError();
+    // CopyFileW does not say which of the two files it failed on. A source that cannot even be
+    // looked at is the one (a configuration file that is missing); otherwise it is the copy.
+    const bool sourceUnseen = ::GetFileAttributesW(from.c_str()) == INVALID_FILE_ATTRIBUTES;
+    throw SystemFailure(error, sourceUnseen ? source : destination);
+  }
+  // CopyFileW gives the copy the attributes of its source. From a CD, a read-only share or a
+  // folder of files marked read-only, that would deploy files that the run must rewrite next and
+  // that a later run could not overwrite. Hidden and system stay as the copy has them.
+  const DWORD attributes = ::GetFileAttributesW(to.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) {
+    throw LastSystemFailure(destination);
+  }
+  if ((attributes & FILE_ATTRIBUTE_READONLY) != 0) {
+    // No attribute at all must be said as FILE_ATTRIBUTE_NORMAL.
+    const DWORD writable = attributes & ~DWORD{FILE_ATTRIBUTE_READONLY};
+    if (!::SetFileAttributesW(to.c_str(), writable == 0 ? FILE_ATTRIBUTE_NORMAL : writable)) {
+      throw LastSystemFailure(destination);
+    }
   }
 }
 
 struct TextFileReader::State {
-  explicit State(std::wstring_view path)
-      : file(OpenForReading(path)), source(file.get()), lines(source) {}
+  explicit State(std::wstring_view path) : source(path), lines(source) {}
 
-  win32::UniqueFile file;
   FileByteSource source;
   LineReader lines;
 };
@@ -172,16 +195,21 @@ bool TextFileReader::ReadLine(std::string& line) {
   return state_->lines.ReadLine(line);
 }
 
+void TextFileReader::Close() {
+  state_->source.Close();
+}
+
 struct TextFileWriter::State {
-  explicit State(std::wstring_view path) : file(OpenEmptiedForWriting(path)) {
+  explicit State(std::wstring_view filePath) : path(filePath), file(OpenEmptiedForWriting(path)) {
     pending.reserve(kWriteBufferSize);
   }
 
   void Flush() {
-    WriteAll(file.get(), pending);
+    WriteAll(file.get(), pending, path);
     pending.clear();
   }
 
+  std::wstring path;
   win32::UniqueFile file;
   std::string pending;
 };
@@ -201,7 +229,7 @@ TextFileWriter::~TextFileWriter() {
 
 void TextFileWriter::WriteLine(std::string_view ansiLine) {
   if (!state_->file) {
-    throw SystemFailure(ERROR_INVALID_HANDLE);
+    throw SystemFailure(ERROR_INVALID_HANDLE, state_->path);
   }
   state_->pending.append(ansiLine);
   state_->pending.append("\r\n");
@@ -216,10 +244,10 @@ void TextFileWriter::Close() {
   }
   // The handle goes whether or not the last write succeeds.
   win32::UniqueFile file = std::move(state_->file);
-  WriteAll(file.get(), state_->pending);
+  WriteAll(file.get(), state_->pending, state_->path);
   state_->pending.clear();
   if (!::CloseHandle(file.release())) {
-    throw LastSystemFailure();
+    throw LastSystemFailure(state_->path);
   }
 }
 

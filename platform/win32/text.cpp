@@ -37,6 +37,23 @@ std::string ToAnsi(std::wstring_view text) {
   return bytes;
 }
 
+bool ContainsIgnoringCase(std::wstring_view text, std::wstring_view part) {
+  if (part.empty()) {
+    return true;
+  }
+  if (part.size() > text.size()) {
+    return false;
+  }
+  // Not found and failed both answer -1; only a failure sets an error.
+  ::SetLastError(ERROR_SUCCESS);
+  const int found = ::FindStringOrdinal(FIND_FROMSTART, text.data(), CheckedLength(text.size()),
+                                        part.data(), CheckedLength(part.size()), TRUE);
+  if (found < 0 && ::GetLastError() != ERROR_SUCCESS) {
+    throw LastSystemFailure();
+  }
+  return found >= 0;
+}
+
 std::wstring FromAnsi(std::string_view bytes) {
   if (bytes.empty()) {
     return {};

@@ -1,5 +1,5 @@
-// What a listing yields, on either platform: the setup finds its files and tests whether names
-// exist through it, so hidden and system entries must stay out of sight on both.
+// What a listing yields, on either platform: the setup finds the files it copies through it, which
+// leaves hidden and system files behind, and tests through it whether a name exists at all.
 #include <algorithm>
 #include <string>
 #include <vector>
@@ -51,24 +51,23 @@ TEST_F(DirectoryListingContract, PlainFilesLeaveOutHiddenSystemAndFolders) {
               ElementsAre(L"plain.txt", L"表.ini"));
 }
 
-TEST_F(DirectoryListingContract, WithFoldersAddsVisibleFoldersOnly) {
-  EXPECT_THAT(ListAll(folder_ / L"*.*", ListingAttributes::kWithFolders),
-              ElementsAre(L"plain.txt", L"sub", L"表.ini"));
+TEST_F(DirectoryListingContract, EveryNameAddsFoldersAndHiddenAndSystemEntries) {
+  EXPECT_THAT(
+      ListAll(folder_ / L"*.*", ListingAttributes::kEveryName),
+      ElementsAre(L"hidden-sub", L"hidden.txt", L"plain.txt", L"sub", L"system.txt", L"表.ini"));
 }
 
-TEST_F(DirectoryListingContract, ANameFindsItselfOnlyWhenVisible) {
-  EXPECT_THAT(ListAll(folder_ / L"sub", ListingAttributes::kWithFolders), ElementsAre(L"sub"));
-  EXPECT_THAT(ListAll(folder_ / L"表.ini", ListingAttributes::kWithFolders),
-              ElementsAre(L"表.ini"));
+TEST_F(DirectoryListingContract, ANameFindsItselfWhateverItsAttributes) {
+  for (const wchar_t* name : {L"sub", L"表.ini", L"hidden.txt", L"system.txt", L"hidden-sub"}) {
+    EXPECT_THAT(ListAll(folder_ / name, ListingAttributes::kEveryName), ElementsAre(name));
+  }
+  EXPECT_THAT(ListAll(folder_ / L"none.txt", ListingAttributes::kEveryName), IsEmpty());
   EXPECT_THAT(ListAll(folder_ / L"sub", ListingAttributes::kPlainFiles), IsEmpty());
-  EXPECT_THAT(ListAll(folder_ / L"hidden.txt", ListingAttributes::kWithFolders), IsEmpty());
-  EXPECT_THAT(ListAll(folder_ / L"system.txt", ListingAttributes::kWithFolders), IsEmpty());
-  EXPECT_THAT(ListAll(folder_ / L"hidden-sub", ListingAttributes::kWithFolders), IsEmpty());
-  EXPECT_THAT(ListAll(folder_ / L"none.txt", ListingAttributes::kWithFolders), IsEmpty());
+  EXPECT_THAT(ListAll(folder_ / L"hidden.txt", ListingAttributes::kPlainFiles), IsEmpty());
 }
 
 TEST_F(DirectoryListingContract, AMissingFolderYieldsNothingAgainAndAgain) {
-  DirectoryListing listing(folder_ / L"missing\\*.*", ListingAttributes::kWithFolders);
+  DirectoryListing listing(folder_ / L"missing\\*.*", ListingAttributes::kEveryName);
   EXPECT_EQ(listing.Next(), L"");
   EXPECT_EQ(listing.Next(), L"");
 }

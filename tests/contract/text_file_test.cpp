@@ -6,15 +6,15 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include "platform/failure.h"
 #include "platform/files.h"
+#include "tests/support/fails_with.h"
 #include "tests/support/test_files.h"
 
 namespace {
 
-using platform::Failure;
 using platform::TextFileReader;
 using platform::TextFileWriter;
+using test_support::FailsWith;
 using test_support::ReadBytes;
 using test_support::TempFolder;
 using test_support::WriteBytes;
@@ -94,7 +94,7 @@ TEST(TextFileReaderContract, AtEndBeforeAndAfterTheLastLine) {
 TEST(TextFileReaderContract, AMissingFileFailsWithFileNotFound) {
   const TempFolder folder;
   EXPECT_THAT([&] { TextFileReader reader(folder / L"missing.txt"); },
-              ::testing::Throws<Failure>(::testing::Property(&Failure::number, 2u)));
+              FailsWith(2, folder / L"missing.txt"));
 }
 
 TEST(TextFileWriterContract, EndsEveryLineWithCrLf) {
@@ -121,8 +121,17 @@ TEST(TextFileWriterContract, EmptiesAnExistingFileEvenAHiddenOne) {
   }
   // Rewriting keeps the file hidden.
   platform::DirectoryListing listing(folder / L"hidden.ini",
-                                     platform::ListingAttributes::kWithFolders);
+                                     platform::ListingAttributes::kPlainFiles);
   EXPECT_EQ(listing.Next(), L"");
+}
+
+TEST(TextFileWriterContract, AReadOnlyFileIsRefusedAndKept) {
+  const TempFolder folder;
+  WriteBytes(folder / L"read-only.ini", "kept\r\n");
+  test_support::MarkReadOnly(folder / L"read-only.ini");
+  EXPECT_THAT([&] { TextFileWriter writer(folder / L"read-only.ini"); },
+              FailsWith(5, folder / L"read-only.ini"));
+  EXPECT_EQ(ReadBytes(folder / L"read-only.ini"), "kept\r\n");
 }
 
 TEST(TextFileWriterContract, WithoutCloseTheDestructorStillWritesEverything) {

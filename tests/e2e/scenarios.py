@@ -49,7 +49,7 @@ def failure_report(number: int | None, subject: str) -> re.Pattern:
     """The report of a failure that no routine trapped: its number (any, for None), the system's
     description, and on a line of its own the file that the failed operation concerned."""
     code = r"\d+" if number is None else str(number)
-    return re.compile(rf"実行時エラー '{code}':\r\n\r\n.+\r\n{re.escape(subject)}", re.DOTALL)
+    return re.compile(rf"実行時エラー '{code}':\r\n\r\n[^\r\n]+\r\n{re.escape(subject)}")
 
 # Where each packaged folder goes: (below the distribution, JDK or Tomcat, below that folder).
 DEPLOYMENTS = [

@@ -83,11 +83,4 @@ TEST_F(EnvironmentTest, AnUnreadablePathIsNotWrittenButTheOtherValuesAre) {
   EXPECT_EQ(host_double::ShownMessages().size(), 1u) << "only the read failure is reported";
 }
 
-TEST(ContainsIgnoringCase, FoldsHalfAndFullWidthLettersOnly) {
-  EXPECT_TRUE(setup::ContainsIgnoringCase(L"a;C:\\J2SDK\\BIN;b", L"c:\\j2sdk\\bin"));
-  EXPECT_TRUE(setup::ContainsIgnoringCase(L"Ｃ:\\ｊ", L"ｃ:\\Ｊ"));
-  EXPECT_FALSE(setup::ContainsIgnoringCase(L"C:\\j2sdk\\bin", L"C:\\j2sdk/bin"));
-  EXPECT_TRUE(setup::ContainsIgnoringCase(L"C:\\j2sdk\\bin2", L"C:\\j2sdk\\bin"));
-}
-
 }  // namespace

@@ -24,6 +24,12 @@ TEST_F(FoldersTest, MkDirMakesOneLevelAndAcceptsWhatExists) {
   EXPECT_TRUE(common::FU_MkDir(temp / L"new"));
   WriteBytes(temp / L"file", "x");
   EXPECT_TRUE(common::FU_MkDir(temp / L"file")) << "a file of that name counts as existing";
+  test_support::MakeFolders(temp / L"hidden");
+  test_support::MarkHidden(temp / L"hidden");
+  test_support::MakeFolders(temp / L"system");
+  test_support::MarkSystem(temp / L"system");
+  EXPECT_TRUE(common::FU_MkDir(temp / L"hidden"));
+  EXPECT_TRUE(common::FU_MkDir(temp / L"system"));
   EXPECT_TRUE(host_double::ShownMessages().empty());
 }
 

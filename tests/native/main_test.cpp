@@ -18,14 +18,15 @@ constexpr char kJdkSubKey[] = "SOFTWARE\\JavaSoft\\Java Development Kit\\1.4";
 constexpr char kTomcatSubKey[] = "SOFTWARE\\Apache Software Foundation\\Tomcat\\4.1";
 constexpr wchar_t kConfirm[] = L"セットアップを開始してよろしいですか？";
 
+void RegisterJdk() {
+  host_double::PutString(kLocalMachine, kJdkSubKey, "JavaHome", "C:\\j2sdk1.4.2");
+}
+void RegisterTomcat() {
+  host_double::PutString(kLocalMachine, kTomcatSubKey, "", "C:\\Tomcat");
+}
+
 class MainTest : public DoubleTest {
  protected:
-  static void RegisterJdk() {
-    host_double::PutString(kLocalMachine, kJdkSubKey, "JavaHome", "C:\\j2sdk1.4.2");
-  }
-  static void RegisterTomcat() {
-    host_double::PutString(kLocalMachine, kTomcatSubKey, "", "C:\\Tomcat");
-  }
   static bool NothingWritten() {
     return host_double::RegistryWriteCount() == 0 && host_double::OdbcCalls().empty() &&
            host_double::BusyPointerChanges().empty();
@@ -44,17 +45,26 @@ TEST_F(MainTest, ASecondInstanceOnlySaysSoAndReadsNothing) {
   EXPECT_TRUE(NothingWritten());
 }
 
-TEST_F(MainTest, NoEndsTheRunBeforeAnythingIsReadOrWritten) {
+// Only Yes goes on: No, and the 0 of a box that could not be shown, end the run at once.
+class AnswerOtherThanYesTest : public MainTest,
+                               public ::testing::WithParamInterface<std::pair<int, ExitCode>> {};
+
+TEST_P(AnswerOtherThanYesTest, EndsTheRunBeforeAnythingIsReadOrWritten) {
+  const auto [answer, exitCode] = GetParam();
   RegisterJdk();
   RegisterTomcat();
-  host_double::ScriptAnswers({7});
-  EXPECT_EQ(setup::Main(), ExitCode::kDeclined);
+  host_double::ScriptAnswers({answer});
+  EXPECT_EQ(setup::Main(), exitCode);
   ASSERT_EQ(host_double::ShownMessages().size(), 1u);
   EXPECT_EQ(host_double::ShownMessages()[0].code, 68);
   EXPECT_EQ(host_double::ShownMessages()[0].caption, std::nullopt);
   EXPECT_TRUE(host_double::OpenedSubKeys().empty());
   EXPECT_TRUE(NothingWritten());
 }
+
+INSTANTIATE_TEST_SUITE_P(NoOrNoBox, AnswerOtherThanYesTest,
+                         ::testing::Values(std::pair{7, ExitCode::kDeclined},
+                                           std::pair{0, ExitCode::kFailed}));
 
 TEST_F(MainTest, WithoutTheJdkTheTomcatKeyIsNeverRead) {
   RegisterTomcat();
@@ -79,16 +89,53 @@ TEST_F(MainTest, WithoutTomcatItsMessageEndsTheRun) {
   EXPECT_TRUE(NothingWritten());
 }
 
-TEST_F(MainTest, AnUnreadableFolderEndsTheRunAfterTheRegistryMessageOnly) {
-  host_double::PutKey(kLocalMachine, kJdkSubKey);  // the key without its JavaHome value
-  RegisterTomcat();
+// "ERROR" is no folder: the product's key is there but its value cannot be read.
+struct UnreadableFolder {
+  const char* product;
+  void (*registerProducts)();  // the products as this case leaves them
+  std::wstring message;        // the registry routine's, the only one after the question
+  std::vector<std::string> opened;
+};
+
+void PrintTo(const UnreadableFolder& folder, std::ostream* out) {
+  *out << folder.product;
+}
+
+class UnreadableFolderTest : public MainTest,
+                             public ::testing::WithParamInterface<UnreadableFolder> {};
+
+TEST_P(UnreadableFolderTest, EndsTheRunAfterTheRegistryMessageOnly) {
+  const UnreadableFolder& folder = GetParam();
+  folder.registerProducts();
   host_double::ScriptAnswers({6});
   EXPECT_EQ(setup::Main(), ExitCode::kProductMissing);
-  ASSERT_EQ(host_double::ShownMessages().size(), 2u);
+  EXPECT_THAT(Prompts(), ElementsAre(kConfirm, folder.message));
   EXPECT_EQ(host_double::ShownMessages()[1].caption, L"警告");
-  EXPECT_THAT(host_double::OpenedSubKeys(), ElementsAre(kJdkSubKey));
+  EXPECT_EQ(host_double::OpenedSubKeys(), folder.opened);
   EXPECT_TRUE(NothingWritten());
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    EitherProduct, UnreadableFolderTest,
+    ::testing::Values(
+        UnreadableFolder{"Jdk",
+                         [] {
+                           host_double::PutKey(kLocalMachine, kJdkSubKey);  // without JavaHome
+                           RegisterTomcat();
+                         },
+                         L"レジストリキー値が取得出来ません"
+                         L"HKEY_LOCAL_MACHINE\\SOFTWARE\\JavaSoft\\Java Development Kit\\1.4"
+                         L"JavaHome",
+                         {kJdkSubKey}},
+        UnreadableFolder{"Tomcat",
+                         [] {
+                           RegisterJdk();
+                           host_double::PutKey(kLocalMachine, kTomcatSubKey);  // no default value
+                         },
+                         L"レジストリキー値が取得出来ません"
+                         L"HKEY_LOCAL_MACHINE\\SOFTWARE\\Apache Software Foundation\\Tomcat\\4.1",
+                         {kJdkSubKey, kTomcatSubKey}}),
+    [](const auto& param) { return std::string(param.param.product); });
 
 TEST_F(MainTest, ACompleteRunWorksThePointerAndReportsCompletion) {
   const FakeMachine machine;
@@ -109,7 +156,8 @@ TEST_F(MainTest, AFailureNoRoutineTrapsEndsTheProgramWithItsReport) {
   machine.RegisterProducts();  // no configuration files to rewrite
   host_double::ScriptAnswers({6});
   EXPECT_EQ(app::Run(), 1);
-  EXPECT_EQ(Prompts().back(), L"実行時エラー '2':\r\n\r\n指定されたファイルが見つかりません。");
+  EXPECT_EQ(Prompts().back(), L"実行時エラー '2':\r\n\r\n指定されたファイルが見つかりません。\r\n" +
+                                  machine.javaHome + L"\\jre\\lib\\logging.properties");
   EXPECT_EQ(host_double::BusyPointerChanges(), std::vector<bool>{true}) << "left as it was";
 }
 
@@ -117,11 +165,6 @@ TEST(WithSlashes, TurnsEveryBackslashAndLeavesSlashes) {
   EXPECT_EQ(setup::WithSlashes(L"C:\\Program Files\\Apache Group\\Tomcat 4.1"),
             L"C:/Program Files/Apache Group/Tomcat 4.1");
   EXPECT_EQ(setup::WithSlashes(L"C:/Tomcat"), L"C:/Tomcat");
-}
-
-TEST(FailureReport, ShowsTheNumberAndTheDescription) {
-  EXPECT_EQ(app::FailureReport(platform::Failure(5, L"アクセスが拒否されました。")),
-            L"実行時エラー '5':\r\n\r\nアクセスが拒否されました。");
 }
 
 }  // namespace

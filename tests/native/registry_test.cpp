@@ -78,6 +78,17 @@ TEST_F(RegistryTest, OpenAndCloseFailuresAreReported) {
                           std::wstring(L"レジストリがクローズ出来ません") + kPath + L"Name"));
 }
 
+// Windows grants what is asked for: a read that asked for more would fail for a user allowed only
+// to read, a write that asked for less would be refused at its first write.
+TEST_F(RegistryTest, ReadsAskForKeyReadAndWritesForKeyAllAccess) {
+  host_double::PutString(kLocalMachine, kSubKey, "Name", "value");
+  EXPECT_EQ(GetRegistry(kPath, L"Name"), L"value");
+  EXPECT_TRUE(FU_SetRegistry(kPath, L"Name", L"new", 1));
+  EXPECT_THAT(host_double::KeyRequests(),
+              ElementsAre(host_double::KeyRequest{RegistryCall::kOpen, kSubKey, 0x20019},
+                          host_double::KeyRequest{RegistryCall::kCreate, kSubKey, 0xF003F}));
+}
+
 TEST_F(RegistryTest, RootNamesCompareExactly) {
   EXPECT_EQ(GetRegistry(L"hkey_local_machine\\SOFTWARE", L"x"), L"ERROR");
   EXPECT_FALSE(FU_SetRegistry(L"HKLM\\SOFTWARE\\x", L"x", L"1", 1));

@@ -1,6 +1,6 @@
-// Files for tests on either platform: a throwaway folder, raw bytes in and out, and the hidden and
-// system attributes that the listing must honour. Paths are joined with "\" on both platforms; the
-// host double reads "\" as "/".
+// Files for tests on either platform: a throwaway folder, raw bytes in and out, the hidden and
+// system attributes that the listing must honour and the read-only one that writers must. Paths are
+// joined with "\" on both platforms; the host double reads "\" as "/".
 #pragma once
 
 #include <string>
@@ -32,5 +32,7 @@ bool IsFolder(const std::wstring& path);
 void MakeFolders(const std::wstring& path);  // with every missing parent
 void MarkHidden(const std::wstring& path);
 void MarkSystem(const std::wstring& path);
+void MarkReadOnly(const std::wstring& path);
+bool IsReadOnly(const std::wstring& path);
 
 }  // namespace test_support

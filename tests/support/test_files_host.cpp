@@ -63,5 +63,11 @@ void MarkHidden(const std::wstring& path) {
 void MarkSystem(const std::wstring& path) {
   host_double::SetSystem(path);
 }
+void MarkReadOnly(const std::wstring& path) {
+  host_double::SetReadOnly(path);
+}
+bool IsReadOnly(const std::wstring& path) {
+  return host_double::IsReadOnly(path);
+}
 
 }  // namespace test_support

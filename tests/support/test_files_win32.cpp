@@ -146,4 +146,16 @@ void MarkSystem(const std::wstring& path) {
   AddAttributes(path, FILE_ATTRIBUTE_SYSTEM);
 }
 
+void MarkReadOnly(const std::wstring& path) {
+  AddAttributes(path, FILE_ATTRIBUTE_READONLY);
+}
+
+bool IsReadOnly(const std::wstring& path) {
+  const DWORD attributes = ::GetFileAttributesW(path.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) {
+    Fail("GetFileAttributesW");
+  }
+  return (attributes & FILE_ATTRIBUTE_READONLY) != 0;
+}
+
 }  // namespace test_support

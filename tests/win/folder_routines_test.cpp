@@ -1,18 +1,17 @@
 // The folder routines and the configuration rewrite on real Windows files: real attributes, real
 // error codes, and the boxes of the routines answered as a user would.
-#include <windows.h>
-
 #include <gmock/gmock.h>
 
 #include "box_answerer.h"
 #include "common/folders.h"
-#include "platform/failure.h"
 #include "setup/configuration_rewrite.h"
+#include "tests/support/fails_with.h"
 #include "tests/support/test_files.h"
 
 namespace {
 
 using test_support::Exists;
+using test_support::FailsWith;
 using test_support::ReadBytes;
 using test_support::TempFolder;
 using test_support::WriteBytes;
@@ -28,6 +27,8 @@ TEST_F(FolderRoutinesWin32, MkDirReportsAMissingParentWithTheFolderOnTheSecondLi
   EXPECT_TRUE(common::FU_MkDir(temp / L"made"));
   WriteBytes(temp / L"file", "x");
   EXPECT_TRUE(common::FU_MkDir(temp / L"file"));
+  test_support::MarkHidden(temp / L"made");
+  EXPECT_TRUE(common::FU_MkDir(temp / L"made"));
 
   const std::wstring orphan = temp / L"missing\\child";
   EXPECT_FALSE(common::FU_MkDir(orphan));
@@ -57,26 +58,27 @@ TEST_F(FolderRoutinesWin32, CopyFolderLeavesHiddenSystemAndSubFoldersBehind) {
   EXPECT_TRUE(answerer.Answered().empty());
 }
 
-TEST_F(FolderRoutinesWin32, AReadOnlyFileIsOverwrittenButAFolderInTheWayStopsTheCopy) {
+// Wine keeps read-only as Unix permissions, which hold only for a user that is not root.
+TEST_F(FolderRoutinesWin32, ReadOnlySourcesGiveWritableCopiesButWhatIsInTheWayStopsTheCopy) {
   const std::wstring from = temp / L"from";
   test_support::MakeFolders(from);
   WriteBytes(from + L"\\a.txt", "new");
-  test_support::MakeFolders(temp / L"to");
-  WriteBytes(temp / L"to\\a.txt", "old");
-  ::SetFileAttributesW((temp / L"to\\a.txt").c_str(), FILE_ATTRIBUTE_READONLY);
-  // Wine run by root maps read-only onto Unix permissions, which root does not obey.
+  test_support::MarkReadOnly(from + L"\\a.txt");
   common::FU_CopyFolder(from, temp / L"to");
   EXPECT_EQ(ReadBytes(temp / L"to\\a.txt"), "new");
-  ::SetFileAttributesW((temp / L"to\\a.txt").c_str(), FILE_ATTRIBUTE_NORMAL);
+  EXPECT_FALSE(test_support::IsReadOnly(temp / L"to\\a.txt"));
+  EXPECT_TRUE(test_support::IsReadOnly(from + L"\\a.txt"));
+
+  test_support::MakeFolders(temp / L"read-only");
+  WriteBytes(temp / L"read-only\\a.txt", "old");
+  test_support::MarkReadOnly(temp / L"read-only\\a.txt");
+  EXPECT_THAT([&] { common::FU_CopyFolder(from, temp / L"read-only"); },
+              FailsWith(5, temp / L"read-only\\a.txt"));
+  EXPECT_EQ(ReadBytes(temp / L"read-only\\a.txt"), "old");
 
   test_support::MakeFolders(temp / L"blocked\\a.txt");
-  try {
-    common::FU_CopyFolder(from, temp / L"blocked");
-    ADD_FAILURE() << "a folder where the file goes must stop the copy";
-  } catch (const platform::Failure& failure) {
-    EXPECT_EQ(failure.number(), 5u);
-    EXPECT_FALSE(failure.description().empty());
-  }
+  EXPECT_THAT([&] { common::FU_CopyFolder(from, temp / L"blocked"); },
+              FailsWith(5, temp / L"blocked\\a.txt"));
 }
 
 TEST_F(FolderRoutinesWin32, TheRewriteKeepsTheLineCountOfUnixFilesAndTheBackupWhole) {

@@ -23,11 +23,29 @@ class RegistryWin32 : public ::testing::Test {
   static std::string Below(const char* name) { return std::string(kTestRoot) + "\\" + name; }
 };
 
-TEST_F(RegistryWin32, PredefinedRootsAreTheHandlesOfWindows) {
-  EXPECT_EQ(registry::kCurrentUser, reinterpret_cast<registry::Key>(HKEY_CURRENT_USER));
-  EXPECT_EQ(registry::kLocalMachine, reinterpret_cast<registry::Key>(HKEY_LOCAL_MACHINE));
-  EXPECT_EQ(registry::kClassesRoot, reinterpret_cast<registry::Key>(HKEY_CLASSES_ROOT));
-  EXPECT_EQ(registry::kUsers, reinterpret_cast<registry::Key>(HKEY_USERS));
+// Each root reaches the keys of the root it is named for, and no other: every key here exists
+// below one root only. A root that stood for another, or whose handle was not sign-extended as
+// HKEY values are on 64-bit Windows, would find the wrong keys or none.
+TEST_F(RegistryWin32, EachRootOpensTheKeysOfItsOwnTree) {
+  struct Root {
+    registry::Key key;
+    const char* onlyHere;
+  };
+  const std::array<Root, 4> roots{{
+      {registry::kLocalMachine, "SYSTEM\\CurrentControlSet\\Control\\Session Manager\\Environment"},
+      {registry::kCurrentUser, "Environment"},
+      {registry::kClassesRoot, "CLSID"},
+      {registry::kUsers, ".DEFAULT"},
+  }};
+  for (const Root& root : roots) {
+    for (const Root& other : roots) {
+      registry::Key key = 0;
+      const long result = registry::OpenKey(root.key, other.onlyHere, registry::kKeyRead, key);
+      const registry::OpenedKey opened(result == registry::kSuccess ? key : 0);
+      EXPECT_EQ(result, &root == &other ? registry::kSuccess : registry::kFileNotFound)
+          << other.onlyHere << " below root " << std::hex << root.key;
+    }
+  }
 }
 
 TEST_F(RegistryWin32, OpeningAMissingKeyReportsFileNotFound) {
