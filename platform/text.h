@@ -1,5 +1,6 @@
 // Text crosses between UTF-16 inside the program and the ANSI code page of the system (932 on a
-// Japanese Windows) only at the registry, ODBC and text-file boundaries.
+// Japanese Windows) only at the registry, ODBC and text-file boundaries, and into UTF-8 for the
+// log.
 #pragma once
 
 #include <string>
@@ -11,5 +12,9 @@ namespace platform {
 std::string ToAnsi(std::wstring_view text);
 // Bytes that do not form a character of the code page become the Unicode replacement character.
 std::wstring FromAnsi(std::string_view bytes);
+// UTF-8 holds every character, where the code page would lose some: for what people read on any
+// Windows, whatever its code page. A lone half of a surrogate pair becomes the replacement
+// character.
+std::string ToUtf8(std::wstring_view text);
 
 }  // namespace platform

@@ -1,4 +1,5 @@
-// Code page 932 on the host, through iconv, so that byte counts are those of a Japanese Windows.
+// Code page 932 on the host, through iconv, so that byte counts are those of a Japanese Windows;
+// and UTF-8, as Windows makes it.
 #include <iconv.h>
 
 #include <cerrno>
@@ -59,6 +60,12 @@ std::string ToAnsi(std::wstring_view text) {
   thread_local Converter converter("CP932", "WCHAR_T");
   return converter.Convert<std::string>(text.data(), text.size(), sizeof(wchar_t),
                                         std::string("?"));
+}
+
+std::string ToUtf8(std::wstring_view text) {
+  thread_local Converter converter("UTF-8", "WCHAR_T");
+  return converter.Convert<std::string>(text.data(), text.size(), sizeof(wchar_t),
+                                        std::string("\xEF\xBF\xBD"));
 }
 
 std::wstring FromAnsi(std::string_view bytes) {
