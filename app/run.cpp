@@ -22,7 +22,8 @@ std::wstring FailureReport(const platform::Failure& failure) {
 
 int Run() {
   try {
-    return static_cast<int>(setup::Main());
+    setup::RunLog log;
+    return static_cast<int>(setup::Main(log));
   } catch (const platform::Failure& failure) {
     Report(failure);
   } catch (const std::bad_alloc&) {

@@ -30,11 +30,13 @@ class MainTest : public DoubleTest {
     return host_double::RegistryWriteCount() == 0 && host_double::OdbcCalls().empty() &&
            host_double::BusyPointerChanges().empty();
   }
+
+  setup::RunLog log;
 };
 
 TEST_F(MainTest, ASecondInstanceOnlySaysSoAndReadsNothing) {
   host_double::SetPreviousInstance(true);
-  EXPECT_EQ(setup::Main(), ExitCode::kAlreadyRunning);
+  EXPECT_EQ(setup::Main(log), ExitCode::kAlreadyRunning);
   ASSERT_EQ(host_double::ShownMessages().size(), 1u);
   const ShownMessage& shown = host_double::ShownMessages().front();
   EXPECT_EQ(shown.prompt, L"setup.exeは既に起動されています。");
@@ -48,7 +50,7 @@ TEST_F(MainTest, NoEndsTheRunBeforeAnythingIsReadOrWritten) {
   RegisterJdk();
   RegisterTomcat();
   host_double::ScriptAnswers({7});
-  EXPECT_EQ(setup::Main(), ExitCode::kDeclined);
+  EXPECT_EQ(setup::Main(log), ExitCode::kDeclined);
   ASSERT_EQ(host_double::ShownMessages().size(), 1u);
   EXPECT_EQ(host_double::ShownMessages()[0].code, 68);
   EXPECT_EQ(host_double::ShownMessages()[0].caption, std::nullopt);
@@ -59,7 +61,7 @@ TEST_F(MainTest, NoEndsTheRunBeforeAnythingIsReadOrWritten) {
 TEST_F(MainTest, WithoutTheJdkTheTomcatKeyIsNeverRead) {
   RegisterTomcat();
   host_double::ScriptAnswers({6});
-  EXPECT_EQ(setup::Main(), ExitCode::kProductMissing);
+  EXPECT_EQ(setup::Main(log), ExitCode::kProductMissing);
   EXPECT_THAT(Prompts(), ElementsAre(kConfirm,
                                      L"Java 2 SDK 1.4がインストールされていません。\r"
                                      L"先にインストールを行って下さい。"));
@@ -72,7 +74,7 @@ TEST_F(MainTest, WithoutTheJdkTheTomcatKeyIsNeverRead) {
 TEST_F(MainTest, WithoutTomcatItsMessageEndsTheRun) {
   RegisterJdk();
   host_double::ScriptAnswers({6});
-  EXPECT_EQ(setup::Main(), ExitCode::kProductMissing);
+  EXPECT_EQ(setup::Main(log), ExitCode::kProductMissing);
   EXPECT_THAT(Prompts(), ElementsAre(kConfirm,
                                      L"Apache Tomcat 4.1.40がインストールされていません。\r"
                                      L"先にインストールを行って下さい。"));
@@ -83,7 +85,7 @@ TEST_F(MainTest, AnUnreadableFolderEndsTheRunAfterTheRegistryMessageOnly) {
   host_double::PutKey(kLocalMachine, kJdkSubKey);  // the key without its JavaHome value
   RegisterTomcat();
   host_double::ScriptAnswers({6});
-  EXPECT_EQ(setup::Main(), ExitCode::kProductMissing);
+  EXPECT_EQ(setup::Main(log), ExitCode::kProductMissing);
   ASSERT_EQ(host_double::ShownMessages().size(), 2u);
   EXPECT_EQ(host_double::ShownMessages()[1].caption, L"警告");
   EXPECT_THAT(host_double::OpenedSubKeys(), ElementsAre(kJdkSubKey));
@@ -95,7 +97,7 @@ TEST_F(MainTest, ACompleteRunWorksThePointerAndReportsCompletion) {
   machine.RegisterProducts();
   machine.PackConfigurationFiles();
   host_double::ScriptAnswers({6});
-  EXPECT_EQ(setup::Main(), ExitCode::kCompleted);
+  EXPECT_EQ(setup::Main(log), ExitCode::kCompleted);
   EXPECT_EQ(host_double::BusyPointerChanges(), (std::vector<bool>{true, false}));
   ASSERT_FALSE(host_double::ShownMessages().empty());
   const ShownMessage& last = host_double::ShownMessages().back();
