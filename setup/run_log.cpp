@@ -35,6 +35,26 @@ std::wstring TypeName(std::uint32_t type) {
   }
 }
 
+std::wstring_view Meaning(ExitCode code) {
+  switch (code) {
+    case ExitCode::kCompleted:
+      return L"setup completed";
+    case ExitCode::kFailed:
+      return L"ended by a failure";
+    case ExitCode::kProductMissing:
+      return L"the JDK or Tomcat is not installed, or its folder could not be read";
+    case ExitCode::kAlreadyRunning:
+      return L"another copy of the program is running";
+    case ExitCode::kDeclined:
+      return L"the question was answered No";
+    case ExitCode::kCompletedWithProblems:
+      return L"setup completed, but a message reported a problem";
+    case ExitCode::kInvalidArguments:
+      return L"the command line means nothing to the program";
+  }
+  return {};
+}
+
 // A log line is one line: each run of line breaks in a message becomes one visible mark.
 std::wstring OnOneLine(std::wstring_view text) {
   std::wstring line;
@@ -145,6 +165,10 @@ void RunLog::DataSourceRemoved(std::wstring_view name, bool removed) {
 void RunLog::DataSourceAdded(std::wstring_view name, std::wstring_view databaseFile, bool added) {
   Write(added ? Joined({L"datasource ", name, L": added for ", databaseFile})
               : Joined({L"datasource ", name, L": not added"}));
+}
+
+void RunLog::Ended(ExitCode code) {
+  Write(Joined({L"exit ", std::to_wstring(static_cast<int>(code)), L": ", Meaning(code)}));
 }
 
 // The setup matters more than its log: a line that cannot be written (a disk gone full) is lost,

@@ -14,6 +14,7 @@
 #include "platform/clock.h"
 #include "platform/files.h"
 #include "setup/configuration_rewrite.h"
+#include "setup/exit_code.h"
 
 namespace setup {
 
@@ -37,6 +38,8 @@ class RunLog {
   void Rewritten(std::wstring_view file, std::wstring_view backup, const RewriteCounts& counts);
   void DataSourceRemoved(std::wstring_view name, bool removed);
   void DataSourceAdded(std::wstring_view name, std::wstring_view databaseFile, bool added);
+  // The run's last line: its exit code and what the code means.
+  void Ended(ExitCode code);
 
  private:
   void Write(std::wstring_view event);

@@ -37,6 +37,8 @@ NO_TOMCAT = Box("setup",
                 16)
 NO_DATA_SOURCE = Box("setup", "データソースTESSALが登録されませんでした。", 16)
 PATH_UNREADABLE = Box("警告", "レジストリキー値が取得出来ません" + m.ENVIRONMENT_KEY + "Path", 16)
+# A run that went to its end, without and with a message that reported a problem on the way.
+COMPLETED_CODE, COMPLETED_WITH_PROBLEMS = 0, 5
 # The report of a failure that no routine trapped: its number and the system's description.
 FAILURE_REPORT = re.compile(r"実行時エラー '\d+':\r\n\r\n.+", re.DOTALL)
 
@@ -224,6 +226,11 @@ class Scenario:
     def completion_boxes(self, odbc: bool) -> list:
         return [QUESTION] + ([] if odbc else [NO_DATA_SOURCE]) + [COMPLETED]
 
+    @staticmethod
+    def completion_code(odbc: bool) -> int:
+        """A run that completes ends with 0, or with 5 when a message reported a problem."""
+        return COMPLETED_CODE if odbc else COMPLETED_WITH_PROBLEMS
+
     def check_environment(self, registry: m.Registry, path: Value | None) -> None:
         env = registry.values(m.ENVIRONMENT_KEY) or {}
         self.check.equal("CATALINA_HOME", Value(m.REG_SZ, self.homes.tomcat),
@@ -286,7 +293,7 @@ def full_run(s: Scenario) -> None:
     before, trees, dist = s.machine.registry(), s.trees(), s.machine.tree(m.DIST)
     path = before.value(m.ENVIRONMENT_KEY, "Path")
     run = s.run("yes")
-    s.check.run("run", run, 0, s.completion_boxes(odbc))
+    s.check.run("run", run, s.completion_code(odbc), s.completion_boxes(odbc))
     s.check_completed(before, s.machine.registry(), trees, appended(path, s.homes), odbc)
     s.check.trees("the distribution", dist, s.machine.tree(m.DIST))
 
@@ -296,12 +303,12 @@ def second_run(s: Scenario) -> None:
     data source made anew."""
     odbc = s.odbc
     before, trees = s.machine.registry(), s.trees()
-    s.check.run("first run", s.run("yes"), 0, s.completion_boxes(odbc))
+    s.check.run("first run", s.run("yes"), s.completion_code(odbc), s.completion_boxes(odbc))
     first, first_trees = s.machine.registry(), s.trees()
     if odbc:
         # Set by hand between the runs: the run removes the data source before it adds it.
         s.machine.set_value(m.DATA_SOURCE_KEY, "Description", Value(m.REG_SZ, "by hand"))
-    s.check.run("second run", s.run("yes"), 0, s.completion_boxes(odbc))
+    s.check.run("second run", s.run("yes"), s.completion_code(odbc), s.completion_boxes(odbc))
     second = s.machine.registry()
     s.check.registry_unchanged("by the second run", first, second)
     for base in ("jdk", "tomcat"):
@@ -333,7 +340,8 @@ def second_instance(s: Scenario) -> None:
     finally:
         release.touch()
         exit_code = first.wait(timeout=120)
-    s.check.run("first copy", m.Run.from_log(exit_code, first_log), 0, s.completion_boxes(odbc))
+    s.check.run("first copy", m.Run.from_log(exit_code, first_log), s.completion_code(odbc),
+                s.completion_boxes(odbc))
 
 
 def ends_without_product(s: Scenario, what: str, box: Box) -> None:
@@ -358,12 +366,13 @@ def no_tomcat(s: Scenario) -> None:
 
 
 def no_odbc_driver(s: Scenario) -> None:
-    """Without the Access driver the data source is reported missing and the run completes."""
+    """Without the Access driver the data source is reported missing and the run completes, with
+    the code that says a problem was reported."""
     s.machine.delete_key(f"{m.ODBCINST_KEY}\\{m.ACCESS_DRIVER}")
     s.machine.delete_value(f"{m.ODBCINST_KEY}\\ODBC Drivers", m.ACCESS_DRIVER)
     before, trees = s.machine.registry(), s.trees()
     run = s.run("yes")
-    s.check.run("run", run, 0, s.completion_boxes(odbc=False))
+    s.check.run("run", run, COMPLETED_WITH_PROBLEMS, s.completion_boxes(odbc=False))
     s.check_completed(before, s.machine.registry(), trees,
                       appended(before.value(m.ENVIRONMENT_KEY, "Path"), s.homes), odbc=False)
 
@@ -397,7 +406,7 @@ def expandable_path(s: Scenario) -> None:
     """Path keeps its type: its %SystemRoot% references stay references."""
     path = Value(m.REG_EXPAND_SZ, r"%SystemRoot%\system32;%SystemRoot%")
     s.machine.set_value(m.ENVIRONMENT_KEY, "Path", path)
-    s.check.run("run", s.run("yes"), 0, s.completion_boxes(s.odbc))
+    s.check.run("run", s.run("yes"), s.completion_code(s.odbc), s.completion_boxes(s.odbc))
     s.check_environment(s.machine.registry(), Value(
         m.REG_EXPAND_SZ, r"%SystemRoot%\system32;%SystemRoot%;C:\j2sdk1.4.2_19\bin"))
 
@@ -417,12 +426,13 @@ def long_path(s: Scenario) -> None:
     before, trees = s.machine.registry(), s.trees()
     run = s.run("yes")
     boxes = s.completion_boxes(odbc)
-    s.check.run("510 bytes", run, 0, boxes[:1] + [PATH_UNREADABLE] + boxes[1:])
+    s.check.run("510 bytes", run, COMPLETED_WITH_PROBLEMS,
+                boxes[:1] + [PATH_UNREADABLE] + boxes[1:])
     s.check_completed(before, s.machine.registry(), trees, too_long, odbc)
 
     fits = path_of(509)
     s.machine.set_value(m.ENVIRONMENT_KEY, "Path", fits)
-    s.check.run("509 bytes", s.run("yes"), 0, boxes)
+    s.check.run("509 bytes", s.run("yes"), s.completion_code(odbc), boxes)
     s.check_environment(s.machine.registry(), appended(fits, s.homes))
 
 
@@ -440,7 +450,7 @@ def japanese_tomcat(s: Scenario) -> None:
     before, trees = s.machine.registry(), s.trees()
     old_tomcat = s.machine.tree(s.machine.windows.tomcat_home)
     run = s.run("yes")
-    s.check.run("run", run, 0, s.completion_boxes(odbc))
+    s.check.run("run", run, s.completion_code(odbc), s.completion_boxes(odbc))
     s.check_completed(before, s.machine.registry(), trees,
                       appended(before.value(m.ENVIRONMENT_KEY, "Path"), s.homes), odbc)
     s.check.equal("the other Tomcat folder", old_tomcat,

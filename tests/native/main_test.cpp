@@ -110,7 +110,7 @@ TEST_F(MainTest, AFailureNoRoutineTrapsEndsTheProgramWithItsReport) {
   const FakeMachine machine;
   machine.RegisterProducts();  // no configuration files to rewrite
   host_double::ScriptAnswers({6});
-  EXPECT_EQ(app::Run(), 1);
+  EXPECT_EQ(app::Run(L"setup.exe"), 1);
   EXPECT_EQ(Prompts().back(), L"実行時エラー '2':\r\n\r\n指定されたファイルが見つかりません。");
   EXPECT_EQ(host_double::BusyPointerChanges(), std::vector<bool>{true}) << "left as it was";
 }

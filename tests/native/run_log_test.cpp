@@ -2,11 +2,11 @@
 
 #include <gmock/gmock.h>
 
-#include <regex>
 #include <string>
 #include <vector>
 
 #include "double_fixture.h"
+#include "log_events.h"
 #include "machine.h"
 #include "platform/text.h"
 #include "setup/main.h"
@@ -20,7 +20,6 @@ using test_support::ReadBytes;
 using ::testing::Contains;
 using ::testing::ElementsAre;
 
-constexpr char kByteOrderMark[] = "\xEF\xBB\xBF";
 constexpr char kEnvironment[] = "SYSTEM\\CurrentControlSet\\Control\\Session Manager\\Environment";
 constexpr char kJdkKey[] =
     " (HKEY_LOCAL_MACHINE\\SOFTWARE\\JavaSoft\\Java Development Kit\\1.4, 64-bit registry view)";
@@ -35,25 +34,7 @@ TEST(TimeStamp, GivesEveryFieldItsFullWidth) {
 
 class RunLogTest : public DoubleTest {
  protected:
-  // The events of the log, each line's time stamp checked and taken off. A log holds one byte
-  // order mark, at its start, and every line ends in CR LF.
-  std::vector<std::string> Events() const {
-    const std::string bytes = ReadBytes(path);
-    EXPECT_EQ(bytes.substr(0, 3), kByteOrderMark);
-    const std::regex stamped(R"(\d{4}-\d\d-\d\d \d\d:\d\d:\d\d\.\d{3} (.*))");
-    std::vector<std::string> events;
-    for (std::size_t begin = 3; begin < bytes.size();) {
-      const std::size_t end = bytes.find("\r\n", begin);
-      const std::string line = bytes.substr(begin, end - begin);
-      std::smatch match;
-      if (!std::regex_match(line, match, stamped)) {
-        ADD_FAILURE() << "not a log line: " << line;
-      }
-      events.push_back(match[1]);
-      begin = end == std::string::npos ? bytes.size() : end + 2;
-    }
-    return events;
-  }
+  std::vector<std::string> Events() const { return LogEvents(path); }
 
   static std::string Utf8(const std::wstring& text) { return platform::ToUtf8(text); }
 
