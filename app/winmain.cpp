@@ -11,5 +11,6 @@ int WINAPI WinMain(HINSTANCE /*instance*/, HINSTANCE /*previous*/, LPSTR /*comma
   // others may be able to write to. Whatever the system allows is the best there is, so the run
   // goes on either way.
   platform::win32::RestrictDllSearch();
-  return app::Run();
+  // The wide command line: a log's path may hold characters that the ANSI one would lose.
+  return app::Run(::GetCommandLineW());
 }

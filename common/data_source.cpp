@@ -23,7 +23,7 @@ std::wstring AttributeList(std::initializer_list<std::wstring_view> pairs) {
   return list;
 }
 
-void AddDataSource(std::wstring_view name, std::wstring_view databaseFile) {
+bool AddDataSource(std::wstring_view name, std::wstring_view databaseFile) {
   const std::wstring dsn = L"DSN=" + std::wstring(name);
   const std::wstring dbq = L"DBQ=" + std::wstring(databaseFile);
   const std::wstring attributes =
@@ -31,11 +31,14 @@ void AddDataSource(std::wstring_view name, std::wstring_view databaseFile) {
   if (!ConfigDataSource(platform::odbc::kAddSystemDsn, attributes)) {
     platform::ShowMessage(L"データソース" + std::wstring(name) + L"が登録されませんでした。",
                           platform::box::kCritical);
+    return false;
   }
+  return true;
 }
 
-void RemoveDataSource(std::wstring_view name) {
-  ConfigDataSource(platform::odbc::kRemoveSystemDsn, AttributeList({L"DSN=" + std::wstring(name)}));
+bool RemoveDataSource(std::wstring_view name) {
+  return ConfigDataSource(platform::odbc::kRemoveSystemDsn,
+                          AttributeList({L"DSN=" + std::wstring(name)}));
 }
 
 }  // namespace common

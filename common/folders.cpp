@@ -23,14 +23,17 @@ bool FU_MkDir(std::wstring_view folder) {
   }
 }
 
-void FU_CopyFolder(std::wstring_view source, std::wstring_view destination) {
+std::size_t FU_CopyFolder(std::wstring_view source, std::wstring_view destination) {
   FU_MkDir(destination);
   const std::wstring from = std::wstring(source) + L"\\";
   const std::wstring to = std::wstring(destination) + L"\\";
   platform::DirectoryListing listing(from + L"*.*", platform::ListingAttributes::kPlainFiles);
+  std::size_t copied = 0;
   for (std::wstring name = listing.Next(); !name.empty(); name = listing.Next()) {
     platform::CopyFileOverwriting(from + name, to + name);
+    ++copied;
   }
+  return copied;
 }
 
 }  // namespace common

@@ -1,6 +1,7 @@
 // Folder routines of the deployment: make sure a folder exists, copy a folder's plain files.
 #pragma once
 
+#include <cstddef>
 #include <string_view>
 
 namespace common {
@@ -10,8 +11,8 @@ namespace common {
 bool FU_MkDir(std::wstring_view folder);
 
 // Copies every plain file directly in source (not hidden, not system, no sub-folders) into
-// destination, making destination first and overwriting files of the same name. A file that
-// cannot be copied is a failure for the caller: this routine traps nothing.
-void FU_CopyFolder(std::wstring_view source, std::wstring_view destination);
+// destination, making destination first and overwriting files of the same name, and says how many
+// it copied. A file that cannot be copied is a failure for the caller: this routine traps nothing.
+std::size_t FU_CopyFolder(std::wstring_view source, std::wstring_view destination);
 
 }  // namespace common

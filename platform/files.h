@@ -1,4 +1,4 @@
-// Folders, file copies and ANSI sequential text files.
+// Folders, file copies, ANSI sequential text files and the file a log is appended to.
 #pragma once
 
 #include <memory>
@@ -72,6 +72,27 @@ class TextFileWriter {
 
   void WriteLine(std::string_view ansiLine);
   void Close();
+
+ private:
+  struct State;
+  std::unique_ptr<State> state_;
+};
+
+// A file that a log is appended to while the program runs. It is opened for appending only, and
+// shared for reading and writing: an administrator may read it meanwhile, and a second copy of the
+// program may append to the same file without destroying what this one wrote.
+class LogFile {
+ public:
+  explicit LogFile(std::wstring_view path);  // created if it does not exist
+  ~LogFile();
+  LogFile(const LogFile&) = delete;
+  LogFile& operator=(const LogFile&) = delete;
+
+  // Whether the file held nothing when it was opened.
+  bool StartedEmpty() const;
+  // Appends the bytes at the file's end, straight to the file, so that a reader sees them at once
+  // and a program that is killed loses nothing it has logged.
+  void Append(std::string_view bytes);
 
  private:
   struct State;

@@ -2,6 +2,7 @@
 // platform/win32 on Windows, platform/host (a double on real files) for the tests on Linux.
 #pragma once
 
+#include "platform/clock.h"
 #include "platform/failure.h"
 #include "platform/files.h"
 #include "platform/odbc.h"

@@ -20,6 +20,10 @@ inline constexpr Key kCurrentUser = PredefinedKey(0x80000001);
 inline constexpr Key kLocalMachine = PredefinedKey(0x80000002);
 inline constexpr Key kUsers = PredefinedKey(0x80000003);
 
+// The registry view that the program's keys are opened in: the one of its own width. A 32-bit
+// program on 64-bit Windows sees HKLM\SOFTWARE\WOW6432Node as HKLM\SOFTWARE.
+inline constexpr int kViewBits = sizeof(void*) == 8 ? 64 : 32;
+
 inline constexpr std::uint32_t kKeyRead = 0x20019;
 inline constexpr std::uint32_t kKeyAllAccess = 0xF003F;
 

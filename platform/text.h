@@ -1,6 +1,6 @@
 // Text crosses between UTF-16 inside the program and the ANSI code page of the system (932 on a
-// Japanese Windows) only at the registry, ODBC and text-file boundaries; and texts that name files
-// compare as Windows compares file names.
+// Japanese Windows) only at the registry, ODBC and text-file boundaries, and into UTF-8 for the
+// log; and texts that name files compare as Windows compares file names.
 #pragma once
 
 #include <string>
@@ -12,6 +12,10 @@ namespace platform {
 std::string ToAnsi(std::wstring_view text);
 // Bytes that do not form a character of the code page become the Unicode replacement character.
 std::wstring FromAnsi(std::string_view bytes);
+// UTF-8 holds every character, where the code page would lose some: for what people read on any
+// Windows, whatever its code page. A lone half of a surrogate pair becomes the replacement
+// character.
+std::string ToUtf8(std::wstring_view text);
 
 // Whether text holds part anywhere, compared as Windows compares file names without regard to
 // case: character by character, each upper-cased by the system's table, with no linguistic rules.

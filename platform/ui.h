@@ -14,6 +14,10 @@ inline constexpr int kCritical = 16;
 inline constexpr int kInformation = 64;
 inline constexpr int kSystemModal = 4096;
 
+// The parts of a code.
+inline constexpr int kButtons = 0xF;
+inline constexpr int kIcon = 0xF0;
+
 inline constexpr int kOk = 1;
 inline constexpr int kYes = 6;
 inline constexpr int kNo = 7;
@@ -23,9 +27,34 @@ inline constexpr int kNo = 7;
 inline constexpr std::wstring_view kApplicationTitle = L"setup";
 
 // Shows a modal box and waits for the user's answer. Without a caption the box carries the
-// application's title.
+// application's title. While a sink is installed, the sink takes the message instead and gives the
+// answer.
 int ShowMessage(std::wstring_view prompt, int code,
                 std::optional<std::wstring_view> caption = std::nullopt);
+
+// The box itself, on the screen, whatever sink is installed.
+int ShowBox(std::wstring_view prompt, int code, std::optional<std::wstring_view> caption);
+
+// Takes every message of the program in place of the screen: the routines report where their
+// failures happen, and the run decides whether such a report is shown, and where it is recorded.
+class MessageSink {
+ public:
+  virtual ~MessageSink() = default;
+  virtual int Take(std::wstring_view prompt, int code,
+                   std::optional<std::wstring_view> caption) = 0;
+};
+
+// Installs a sink for its own lifetime; whatever took the messages before takes them again after.
+class RoutedMessages {
+ public:
+  explicit RoutedMessages(MessageSink& sink);
+  ~RoutedMessages();
+  RoutedMessages(const RoutedMessages&) = delete;
+  RoutedMessages& operator=(const RoutedMessages&) = delete;
+
+ private:
+  MessageSink* previous_;
+};
 
 // The hourglass while the steps run, the default pointer afterwards.
 void SetBusyPointer(bool busy);

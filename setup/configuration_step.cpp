@@ -3,6 +3,7 @@
 #include "platform/files.h"
 #include "platform/text.h"
 #include "setup/configuration_rewrite.h"
+#include "setup/run_log.h"
 #include "setup/steps.h"
 
 namespace setup {
@@ -41,23 +42,31 @@ bool LineMatcher::Matches(std::string_view ansiLine) const {
   return platform::FromAnsi(ansiLine).find(search_) != std::wstring::npos;
 }
 
-void RewriteFile(const std::wstring& file, const std::wstring& backup, std::wstring_view search,
-                 std::wstring_view replacementLine) {
+RewriteCounts RewriteFile(const std::wstring& file, const std::wstring& backup,
+                          std::wstring_view search, std::wstring_view replacementLine) {
   platform::CopyFileOverwriting(file, backup);
 
   const LineMatcher matcher(search);
   const std::string replacement = platform::ToAnsi(replacementLine);
   platform::TextFileReader in(backup);
   platform::TextFileWriter out(file);
+  RewriteCounts counts;
   std::string line;
   while (in.ReadLine(line)) {
-    out.WriteLine(matcher.Matches(line) ? std::string_view(replacement) : std::string_view(line));
+    ++counts.linesRead;
+    if (matcher.Matches(line)) {
+      ++counts.linesReplaced;
+      out.WriteLine(replacement);
+    } else {
+      out.WriteLine(line);
+    }
   }
   in.Close();
   out.Close();
+  return counts;
 }
 
-void ConfigurationStep(const RunValues& run) {
+void ConfigurationStep(const RunValues& run, RunLog& log) {
   struct Rewrite {
     std::wstring file;
     std::wstring backup;
@@ -76,7 +85,9 @@ void ConfigurationStep(const RunValues& run) {
        L"    <logFile>" + run.tomcatHomeSlash + L"/webapps/tessal/logs/poolman.log</logFile>"},
   }};
   for (const Rewrite& rewrite : rewrites) {
-    RewriteFile(rewrite.file, rewrite.backup, rewrite.search, rewrite.replacementLine);
+    log.Rewritten(
+        rewrite.file, rewrite.backup,
+        RewriteFile(rewrite.file, rewrite.backup, rewrite.search, rewrite.replacementLine));
   }
 }
 

@@ -3,6 +3,7 @@
 
 #include "common/folders.h"
 #include "platform/process.h"
+#include "setup/run_log.h"
 #include "setup/steps.h"
 
 namespace setup {
@@ -38,11 +39,12 @@ constexpr std::array<Deployment, 12> kDeployments{{
 
 }  // namespace
 
-void DeploymentStep(const RunValues& run) {
+void DeploymentStep(const RunValues& run, RunLog& log) {
   for (const Deployment& row : kDeployments) {
     const std::wstring& base = row.base == Base::kJavaHome ? run.javaHome : run.tomcatHome;
-    common::FU_CopyFolder(platform::SetupFolder() + std::wstring(row.source),
-                          base + std::wstring(row.destination));
+    const std::wstring source = platform::SetupFolder() + std::wstring(row.source);
+    const std::wstring destination = base + std::wstring(row.destination);
+    log.Deployed(source, destination, common::FU_CopyFolder(source, destination));
   }
 }
 

@@ -5,6 +5,7 @@
 #include "common/registry.h"
 #include "platform/registry.h"
 #include "platform/text.h"
+#include "setup/run_log.h"
 #include "setup/steps.h"
 
 namespace setup {
@@ -25,6 +26,12 @@ bool IsMarker(std::wstring_view value) {
   return value == common::kError || value == common::kInvalidKey;
 }
 
+void SetEnvironment(std::wstring_view name, std::wstring_view value, std::int16_t type,
+                    RunLog& log) {
+  log.EnvironmentValue(name, static_cast<std::uint32_t>(type),
+                       common::FU_SetRegistry(kEnvironmentKey, name, value, type));
+}
+
 }  // namespace
 
 std::wstring ClassPath(std::wstring_view tomcatHome) {
@@ -36,25 +43,26 @@ std::wstring ClassPath(std::wstring_view tomcatHome) {
   return classPath;
 }
 
-void EnvironmentStep(const RunValues& run) {
+void EnvironmentStep(const RunValues& run, RunLog& log) {
   const std::wstring currentPath = common::GetRegistry(kEnvironmentKey, L"Path");
 
-  common::FU_SetRegistry(kEnvironmentKey, L"CATALINA_HOME", run.tomcatHome, registry::kTypeString);
-  common::FU_SetRegistry(kEnvironmentKey, L"CLASSPATH", ClassPath(run.tomcatHome),
-                         registry::kTypeString);
-  common::FU_SetRegistry(kEnvironmentKey, L"JAVA_HOME", run.javaHome, registry::kTypeString);
+  SetEnvironment(L"CATALINA_HOME", run.tomcatHome, registry::kTypeString, log);
+  SetEnvironment(L"CLASSPATH", ClassPath(run.tomcatHome), registry::kTypeString, log);
+  SetEnvironment(L"JAVA_HOME", run.javaHome, registry::kTypeString, log);
 
   // A marker is not the machine's Path: writing it back would replace the real one.
   if (IsMarker(currentPath)) {
+    log.PathLeft(L"it could not be read");
     return;
   }
   const std::wstring javaBin = run.javaHome + L"\\bin";
   // The folder names in Path are file names, which Windows compares without regard to case.
-  if (!platform::ContainsIgnoringCase(currentPath, javaBin)) {
-    // Expandable, as Windows keeps it: its %SystemRoot% entries must stay references.
-    common::FU_SetRegistry(kEnvironmentKey, L"Path", currentPath + L";" + javaBin,
-                           registry::kTypeExpandString);
+  if (platform::ContainsIgnoringCase(currentPath, javaBin)) {
+    log.PathLeft(L"it already holds " + javaBin);
+    return;
   }
+  // Expandable, as Windows keeps it: its %SystemRoot% entries must stay references.
+  SetEnvironment(L"Path", currentPath + L";" + javaBin, registry::kTypeExpandString, log);
 }
 
 }  // namespace setup

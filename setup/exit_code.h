@@ -9,6 +9,11 @@ enum class ExitCode : int {
   kProductMissing = 2,  // the JDK or Tomcat is not installed, or its folder cannot be read
   kAlreadyRunning = 3,  // another instance is running
   kDeclined = 4,        // the user answered No
+  // The run went to its end, but a message reported a problem on the way: a registry value not
+  // written, a folder not made, the data source not registered.
+  kCompletedWithProblems = 5,
+  // The command line means nothing to the program; nothing was done.
+  kInvalidArguments = 87,  // ERROR_INVALID_PARAMETER
 };
 
 }  // namespace setup

@@ -14,20 +14,30 @@ namespace {
 
 namespace box = platform::box;
 
-constexpr std::wstring_view kJdkKey =
-    L"HKEY_LOCAL_MACHINE\\SOFTWARE\\JavaSoft\\Java Development Kit\\1.4";
-constexpr std::wstring_view kTomcatKey =
-    L"HKEY_LOCAL_MACHINE\\SOFTWARE\\Apache Software Foundation\\Tomcat\\4.1";
+struct Product {
+  std::wstring_view name;  // as the log names it
+  std::wstring_view key;
+  std::wstring_view valueName;
+  std::wstring_view notInstalled;
+};
+
+constexpr Product kJdk{L"JDK 1.4",
+                       L"HKEY_LOCAL_MACHINE\\SOFTWARE\\JavaSoft\\Java Development Kit\\1.4",
+                       L"JavaHome", L"Java 2 SDK 1.4がインストールされていません。"};
+constexpr Product kTomcat{L"Tomcat 4.1",
+                          L"HKEY_LOCAL_MACHINE\\SOFTWARE\\Apache Software Foundation\\Tomcat\\4.1",
+                          L"", L"Apache Tomcat 4.1.40がインストールされていません。"};
 
 constexpr std::wstring_view kInstallFirst = L"\r先にインストールを行って下さい。";
 
 // A product's folder, or nothing after its message has been shown. "ERROR" has been reported by
 // the registry routine already and is no folder to write anywhere.
-std::optional<std::wstring> FindProductFolder(std::wstring_view key, std::wstring_view valueName,
-                                              std::wstring_view notInstalled) {
-  std::wstring folder = common::GetRegistry(key, valueName);
+std::optional<std::wstring> FindProductFolder(const Product& product, RunLog& log) {
+  std::wstring folder = common::GetRegistry(product.key, product.valueName);
+  log.Product(product.name, product.key, folder);
   if (folder == common::kInvalidKey) {
-    platform::ShowMessage(std::wstring(notInstalled) + std::wstring(kInstallFirst), box::kCritical);
+    platform::ShowMessage(std::wstring(product.notInstalled) + std::wstring(kInstallFirst),
+                          box::kCritical);
     return std::nullopt;
   }
   if (folder == common::kError) {
@@ -44,7 +54,7 @@ std::wstring WithSlashes(std::wstring_view folder) {
   return slashed;
 }
 
-ExitCode Main() {
+ExitCode Main(RunLog& log) {
   if (platform::IsPreviousInstanceRunning()) {
     platform::ShowMessage(L"setup.exeは既に起動されています。", box::kCritical,
                           common::kWarningCaption);
@@ -57,23 +67,21 @@ ExitCode Main() {
     return answer == box::kNo ? ExitCode::kDeclined : ExitCode::kFailed;
   }
 
-  const auto javaHome =
-      FindProductFolder(kJdkKey, L"JavaHome", L"Java 2 SDK 1.4がインストールされていません。");
+  const auto javaHome = FindProductFolder(kJdk, log);
   if (!javaHome) {
     return ExitCode::kProductMissing;
   }
-  const auto tomcatHome =
-      FindProductFolder(kTomcatKey, L"", L"Apache Tomcat 4.1.40がインストールされていません。");
+  const auto tomcatHome = FindProductFolder(kTomcat, log);
   if (!tomcatHome) {
     return ExitCode::kProductMissing;
   }
   const RunValues run{*javaHome, *tomcatHome, WithSlashes(*tomcatHome)};
 
   platform::SetBusyPointer(true);
-  EnvironmentStep(run);
-  DeploymentStep(run);
-  ConfigurationStep(run);
-  DataSourceStep(run);
+  EnvironmentStep(run, log);
+  DeploymentStep(run, log);
+  ConfigurationStep(run, log);
+  DataSourceStep(run, log);
   platform::SetBusyPointer(false);
 
   platform::ShowMessage(L"セットアップが完了しました。", box::kInformation);

@@ -5,10 +5,12 @@
 #include <string_view>
 
 #include "setup/exit_code.h"
+#include "setup/run_log.h"
 
 namespace setup {
 
-ExitCode Main();
+// Tells the log what the run found and did; the messages reach it on their own way.
+ExitCode Main(RunLog& log);
 
 // The folder with every "\" replaced by "/", the form that Java's property and XML files take.
 std::wstring WithSlashes(std::wstring_view folder);

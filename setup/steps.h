@@ -1,17 +1,18 @@
-// The four steps of a run, in the order the run takes them.
+// The four steps of a run, in the order the run takes them. Each tells the run's log what it did.
 #pragma once
 
+#include "setup/run_log.h"
 #include "setup/run_values.h"
 
 namespace setup {
 
 // Writes CATALINA_HOME, CLASSPATH and JAVA_HOME and puts the JDK's bin folder on Path.
-void EnvironmentStep(const RunValues& run);
+void EnvironmentStep(const RunValues& run, RunLog& log);
 // Copies the packaged J2SE and TOMCAT folders into the product folders.
-void DeploymentStep(const RunValues& run);
+void DeploymentStep(const RunValues& run, RunLog& log);
 // Backs up and rewrites the configuration files so that they name the real Tomcat folder.
-void ConfigurationStep(const RunValues& run);
+void ConfigurationStep(const RunValues& run, RunLog& log);
 // Replaces the ODBC system data source of the application's database.
-void DataSourceStep(const RunValues& run);
+void DataSourceStep(const RunValues& run, RunLog& log);
 
 }  // namespace setup

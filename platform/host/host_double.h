@@ -26,6 +26,7 @@ struct ShownMessage {
 // Answers for the coming boxes, in order. A box with only OK needs no answer; a Yes/No box
 // without one is a fault of the test and throws std::logic_error.
 void ScriptAnswers(std::vector<int> answers);
+// The boxes that reached the screen: a message that an installed sink takes is none of them.
 const std::vector<ShownMessage>& ShownMessages();
 const std::vector<bool>& BusyPointerChanges();
 

@@ -381,6 +381,35 @@ void TextFileWriter::Close() {
   }
 }
 
+// --- The log file --------------------------------------------------------------------------------
+
+struct LogFile::State {
+  explicit State(std::wstring_view logPath)
+      : path(logPath), fd(OpenOrThrow(logPath, O_WRONLY | O_APPEND | O_CREAT)) {}
+  std::wstring path;
+  FileDescriptor fd;
+  bool startedEmpty = false;
+};
+
+// O_APPEND writes each piece at the end of the file as it is then, as FILE_APPEND_DATA does.
+LogFile::LogFile(std::wstring_view path) : state_(std::make_unique<State>(path)) {
+  struct stat info {};
+  if (::fstat(state_->fd.get(), &info) != 0) {
+    throw LastSystemFailure(path);
+  }
+  state_->startedEmpty = info.st_size == 0;
+}
+
+LogFile::~LogFile() = default;
+
+bool LogFile::StartedEmpty() const {
+  return state_->startedEmpty;
+}
+
+void LogFile::Append(std::string_view bytes) {
+  WriteAll(state_->fd.get(), bytes.data(), bytes.size(), state_->path);
+}
+
 }  // namespace platform
 
 namespace host_double {

@@ -1,5 +1,6 @@
 // Code page 932 on the host, through iconv, so that byte counts are those of a Japanese Windows;
-// and the upper case of Windows' ordinal comparisons, through the C library's UTF-8 locale.
+// UTF-8, as Windows makes it; and the upper case of Windows' ordinal comparisons, through the C
+// library's UTF-8 locale.
 #include <iconv.h>
 #include <locale.h>
 #include <wctype.h>
@@ -90,6 +91,12 @@ std::string ToAnsi(std::wstring_view text) {
   thread_local Converter converter("CP932", "WCHAR_T");
   return converter.Convert<std::string>(text.data(), text.size(), sizeof(wchar_t),
                                         std::string("?"));
+}
+
+std::string ToUtf8(std::wstring_view text) {
+  thread_local Converter converter("UTF-8", "WCHAR_T");
+  return converter.Convert<std::string>(text.data(), text.size(), sizeof(wchar_t),
+                                        std::string("\xEF\xBF\xBD"));
 }
 
 std::wstring FromAnsi(std::string_view bytes) {

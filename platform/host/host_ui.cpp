@@ -5,7 +5,7 @@
 
 namespace platform {
 
-int ShowMessage(std::wstring_view prompt, int code, std::optional<std::wstring_view> caption) {
+int ShowBox(std::wstring_view prompt, int code, std::optional<std::wstring_view> caption) {
   auto& state = host_double::detail::TheState();
   state.shown.push_back(
       {std::wstring(prompt), code, caption ? std::optional<std::wstring>(*caption) : std::nullopt});

@@ -251,4 +251,34 @@ void TextFileWriter::Close() {
   }
 }
 
+struct LogFile::State {
+  std::wstring path;
+  win32::UniqueFile file;
+  bool startedEmpty = false;
+};
+
+// Appending only: Windows then writes each piece at the end of the file as it is at that moment,
+// after whatever another copy of the program appended meanwhile.
+LogFile::LogFile(std::wstring_view path) : state_(std::make_unique<State>()) {
+  state_->path = path;
+  state_->file.reset(::CreateFileW(
+      std::wstring(path).c_str(), FILE_APPEND_DATA | FILE_READ_ATTRIBUTES,
+      FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  LARGE_INTEGER size{};
+  if (!state_->file || !::GetFileSizeEx(state_->file.get(), &size)) {
+    throw LastSystemFailure(path);
+  }
+  state_->startedEmpty = size.QuadPart == 0;
+}
+
+LogFile::~LogFile() = default;
+
+bool LogFile::StartedEmpty() const {
+  return state_->startedEmpty;
+}
+
+void LogFile::Append(std::string_view bytes) {
+  WriteAll(state_->file.get(), bytes, state_->path);
+}
+
 }  // namespace platform

@@ -12,7 +12,7 @@ static_assert(box::kOk == IDOK && box::kYes == IDYES && box::kNo == IDNO);
 
 // A box that cannot be shown answers 0, which matches none of the answers a caller looks for.
 // Throwing instead would take the error trap, whose report is itself a box.
-int ShowMessage(std::wstring_view prompt, int code, std::optional<std::wstring_view> caption) {
+int ShowBox(std::wstring_view prompt, int code, std::optional<std::wstring_view> caption) {
   const std::wstring promptText(prompt);
   const std::wstring captionText(caption.value_or(kApplicationTitle));
   return ::MessageBoxW(nullptr, promptText.c_str(), captionText.c_str(), static_cast<UINT>(code));

@@ -1,4 +1,5 @@
-// Conversion between the program's UTF-16 and the ANSI code page 932, on either platform.
+// Conversion between the program's UTF-16 and the ANSI code page 932, and into UTF-8, on either
+// platform.
 #include <string>
 
 #include <gtest/gtest.h>
@@ -34,6 +35,13 @@ TEST(TextConversionContract, LongTextsRoundTrip) {
   const std::string bytes = ToAnsi(text);
   EXPECT_EQ(bytes.size(), 500000u);
   EXPECT_EQ(FromAnsi(bytes), text);
+}
+
+TEST(TextConversionContract, Utf8KeepsWhatTheCodePageCannotHold) {
+  EXPECT_EQ(platform::ToUtf8(L"C:\\配布"), "C:\\\xe9\x85\x8d\xe5\xb8\x83");
+  // Outside the BMP, a surrogate pair in UTF-16: one character of four bytes, not two of three.
+  EXPECT_EQ(platform::ToUtf8(L"\U00020BB7野家"), "\xf0\xa0\xae\xb7\xe9\x87\x8e\xe5\xae\xb6");
+  EXPECT_EQ(platform::ToUtf8(L""), "");
 }
 
 }  // namespace

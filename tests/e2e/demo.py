@@ -21,7 +21,9 @@ import sys
 import machine as m
 
 EXIT_MEANINGS = {0: "setup completed", 1: "ended by a failure", 2: "JDK or Tomcat not installed",
-                 3: "another copy is running", 4: "the user answered No"}
+                 3: "another copy is running", 4: "the user answered No",
+                 5: "setup completed, but a message reported a problem",
+                 87: "the command line means nothing to the program"}
 
 
 def show(value: m.Value | None) -> str:
@@ -155,7 +157,8 @@ def main() -> int:
     print(f"\n== pictures of the boxes: {shots}/")
     for png in pictures:
         print(f"   {png.name}")
-    return 0 if run.exit_code == 0 and not run.errors else 1
+    # Without the stand-in Access driver the data source is reported and the run ends with 5.
+    return 0 if run.exit_code in (0, 5) and not run.errors else 1
 
 
 if __name__ == "__main__":

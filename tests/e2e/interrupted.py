@@ -313,7 +313,7 @@ class Interrupted:
                         seen[phase] = now
                 time.sleep(0.001)
             run = m.Run.from_log(process.wait(), log)
-            self.check.run("clean run", run, 0, s.completion_boxes(s.odbc))
+            self.check.run("clean run", run, s.completion_code(s.odbc), s.completion_boxes(s.odbc))
             after = s.machine.registry()
             path = before.value(m.ENVIRONMENT_KEY, "Path")
             s.check_environment(after, sc.appended(path, self.homes))
@@ -498,7 +498,8 @@ class Interrupted:
 
     def second_run(self, s: sc.Scenario, what: str, reference: Reference) -> None:
         run = s.machine.run(s.setup, s.folder / "second.log", answers=("yes",))
-        self.check.run(f"{what}, second run", run, 0, s.completion_boxes(s.odbc))
+        self.check.run(f"{what}, second run", run, s.completion_code(s.odbc),
+                       s.completion_boxes(s.odbc))
         registry = s.machine.registry()
         for difference in reference.registry.differences(registry, sc.VOLATILE_KEYS):
             self.check.fail(f"{what}, second run: registry differs from a clean run's: "

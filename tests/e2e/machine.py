@@ -35,6 +35,10 @@ DATA_SOURCES_KEY = HKLM + r"\Software\ODBC\ODBC.INI\ODBC Data Sources"
 DATA_SOURCE_KEY = HKLM + r"\Software\ODBC\ODBC.INI\TESSAL"
 
 X11_DRIVER_KEY = r"HKEY_CURRENT_USER\Software\Wine\X11 Driver"
+WINE_DEBUG_KEY = r"HKEY_CURRENT_USER\Software\Wine\Debug"
+# Every entry of user32 that shows a message box, whichever a program calls, in both widths.
+MESSAGE_BOX_ENTRIES = ";".join(f"user32.{entry}{width}" for entry in (
+    "MessageBox", "MessageBoxEx", "MessageBoxIndirect", "MessageBoxTimeout") for width in "AW")
 
 # Every Wine process runs as this unprivileged user (tests/wine/user.sh makes it): Wine run as root
 # ignores the read-only attribute and file permissions, which Windows enforces even for an
@@ -402,6 +406,7 @@ class Machine:
         self._edits = {windows.regedit: RegEdit(), X64.regedit: RegEdit()}
         self._registry: tuple[tuple[int, int], Registry] | None = None  # the last hive read
         self._native_first: list[str] = []  # DLLs that Wine takes from the search path first
+        self._debug = "-all"  # Wine's debug channels
 
     # Making, copying and removing prefixes.
 
@@ -453,10 +458,17 @@ class Machine:
         does for any DLL that is not a known one: a DLL laid beside a program is then taken."""
         self._native_first += dlls
 
+    def watch_message_boxes(self) -> None:
+        """Has Wine report every call into user32 that would show a message box, whatever process
+        makes it, on that process's output: its relay channel, narrowed to those entries. Unlike
+        mbdriver, which sees the boxes that reach the screen, this sees a call that shows none."""
+        self.set_value(WINE_DEBUG_KEY, "RelayInclude", Value(REG_SZ, MESSAGE_BOX_ENTRIES))
+        self._debug = "-all,+relay"
+
     def environment(self) -> dict[str, str]:
         env = dict(os.environ)
         overrides = ";".join(["mscoree,mshtml="] + [f"{dll}=n,b" for dll in self._native_first])
-        env.update(WINEPREFIX=str(self.prefix), WINEDEBUG="-all", WINEDLLOVERRIDES=overrides,
+        env.update(WINEPREFIX=str(self.prefix), WINEDEBUG=self._debug, WINEDLLOVERRIDES=overrides,
                    LANG="ja_JP.UTF-8", LC_ALL="ja_JP.UTF-8", DISPLAY=f":{self.display}")
         return env
 
@@ -602,6 +614,7 @@ class Machine:
     # Running the program.
 
     def driver_command(self, program: str, log: pathlib.Path, answers: tuple[str, ...] = (),
+                       arguments: tuple[str, ...] = (),
                        shots: pathlib.Path | None = None, hold: pathlib.Path | None = None,
                        timeout: int = 60, kill_after: int | None = None,
                        kill_on: pathlib.Path | None = None,
@@ -619,22 +632,35 @@ class Machine:
             command += ["--kill-on", windows_path(kill_on)]
         if kill_on_change is not None:
             command += ["--kill-on-change", kill_on_change]
-        return command + ["--", program]
+        return command + ["--", program, *arguments]
 
-    def start(self, program: str, log: pathlib.Path, **options) -> subprocess.Popen:
-        """Starts the program under mbdriver and returns at once; see run."""
+    def start(self, program: str, log: pathlib.Path, output: pathlib.Path | None = None,
+              **options) -> subprocess.Popen:
+        """Starts the program under mbdriver and returns at once; see run. What the processes
+        print, Wine's debug channels included, goes to output if given."""
         self.apply_registry_changes()
         log.parent.mkdir(parents=True, exist_ok=True)
         log.unlink(missing_ok=True)
-        return subprocess.Popen(self.driver_command(program, log, **options),
-                                env=self.environment(), stdout=subprocess.DEVNULL,
-                                stderr=subprocess.DEVNULL)
+        command = self.driver_command(program, log, **options)
+        if output is None:
+            return subprocess.Popen(command, env=self.environment(), stdout=subprocess.DEVNULL,
+                                    stderr=subprocess.DEVNULL)
+        with open(output, "wb") as printed:
+            return subprocess.Popen(command, env=self.environment(), stdout=printed,
+                                    stderr=printed)
 
     def run(self, program: str, log: pathlib.Path, **options) -> Run:
         """Runs the program under mbdriver, which answers its boxes with answers in order and
-        every OK box after them."""
+        every OK box after them; arguments go to the program."""
         process = self.start(program, log, **options)
         return Run.from_log(process.wait(timeout=180), log)
+
+
+def message_box_calls(output: pathlib.Path) -> list[str]:
+    """The calls into user32 that show a message box, as Wine reported them on a run's output for
+    a machine that watches them."""
+    text = output.read_text(encoding="utf-8", errors="replace") if output.exists() else ""
+    return [line for line in text.splitlines() if ":Call user32.MessageBox" in line]
 
 
 def wait_for_box(log: pathlib.Path, timeout: float = 60) -> bool:

@@ -15,12 +15,19 @@ if one was built) is made once; each scenario runs on a copy of it. A scenario c
 left on the machine (registry values and their types, the product folders byte for byte, the data
 source). Its machine is kept for a look when a check fails. The planted DLL is an ODBCCP32.dll
 that leaves a marker beside itself when it is loaded, built for the same machine as setup.exe.
+
+A scenario named quiet_... plays the scenario of that name with /quiet and /log: no box may reach
+the screen nor any call reach user32 that would show one, and the log must hold every message the
+screen would have shown, then the exit code.
 """
 
 from __future__ import annotations
 
 import argparse
+import codecs
 import contextlib
+import dataclasses
+import datetime
 import os
 import pathlib
 import pwd
@@ -43,13 +50,99 @@ NO_TOMCAT = Box("setup",
                 16)
 NO_DATA_SOURCE = Box("setup", "データソースTESSALが登録されませんでした。", 16)
 PATH_UNREADABLE = Box("警告", "レジストリキー値が取得出来ません" + m.ENVIRONMENT_KEY + "Path", 16)
+# A run that went to its end, without and with a message that reported a problem on the way.
+COMPLETED_CODE, COMPLETED_WITH_PROBLEMS = 0, 5
 
 
-def failure_report(number: int | None, subject: str) -> re.Pattern:
-    """The report of a failure that no routine trapped: its number (any, for None), the system's
-    description, and on a line of its own the file that the failed operation concerned."""
-    code = r"\d+" if number is None else str(number)
-    return re.compile(rf"実行時エラー '{code}':\r\n\r\n[^\r\n]+\r\n{re.escape(subject)}")
+@dataclasses.dataclass(frozen=True)
+class FailureReport:
+    """The report of a failure that no routine trapped, in a box or as a line of the log: its
+    number (any, for None), the system's description, and on a line of its own the file that the
+    failed operation concerned."""
+    number: int | None
+    subject: str
+
+    def _code(self) -> str:
+        return r"\d+" if self.number is None else str(self.number)
+
+    def fullmatch(self, text: str) -> re.Match | None:
+        return re.fullmatch(rf"実行時エラー '{self._code()}':\r\n\r\n[^\r\n]+\r\n"
+                            + re.escape(self.subject), text)
+
+    def log_line(self) -> re.Pattern:
+        """The same report as a line of the log, where each run of line breaks is a " | "."""
+        return re.compile(rf"message 16 \[setup\] 実行時エラー '{self._code()}': \| [^|]+ \| "
+                          + re.escape(self.subject))
+
+    def __str__(self) -> str:
+        return f"the failure report of {self.number or 'any number'} naming {self.subject}"
+
+INVALID_ARGUMENTS = 87
+
+
+def usage(mistake: str) -> Box:
+    return Box("setup", f"引数「{mistake}」が正しくありません。\r\r"
+                        "使い方: setup.exe [/quiet] [/log ファイル名]\r"
+                        "/quiet (/q): メッセージを表示せずにセットアップを行います。\r"
+                        "/log: セットアップの記録をファイルに書き込みます。", 16)
+
+
+# --- The log -------------------------------------------------------------------------------------
+
+LOG = r"C:\setup.log"
+EXIT_MEANINGS = {
+    0: "setup completed",
+    1: "ended by a failure",
+    2: "the JDK or Tomcat is not installed, or its folder could not be read",
+    3: "another copy of the program is running",
+    5: "setup completed, but a message reported a problem",
+    87: "the command line means nothing to the program",
+}
+STAMPED = re.compile(r"(\d{4}-\d\d-\d\d \d\d:\d\d:\d\d\.\d{3}) (.*)")
+
+
+def read_log(path: pathlib.Path) -> list[str]:
+    """The events of a log, in order, each without its time stamp. The log must be UTF-8 with a
+    byte order mark, every line a time stamp of the machine's clock, close to now, then its event,
+    and every line must end in CR LF."""
+    data = path.read_bytes()
+    if not data.startswith(codecs.BOM_UTF8):
+        raise AssertionError(f"{path} does not begin with the UTF-8 byte order mark: {data[:8]!r}")
+    text = data[len(codecs.BOM_UTF8):].decode("utf-8")
+    if not text.endswith("\r\n"):
+        raise AssertionError(f"{path} does not end with a whole line: {text[-80:]!r}")
+    events = []
+    for line in text[:-2].split("\r\n"):
+        stamped = STAMPED.fullmatch(line)
+        if not stamped:
+            raise AssertionError(f"{path}: not a log line: {line!r}")
+        when = datetime.datetime.strptime(stamped[1], "%Y-%m-%d %H:%M:%S.%f")
+        if abs(datetime.datetime.now() - when) > datetime.timedelta(minutes=10):
+            raise AssertionError(f"{path}: not the local time of now: {line!r}")
+        events.append(stamped[2])
+    return events
+
+
+def last_run(events: list[str]) -> list[str]:
+    """The events of the last run that a log holds."""
+    starts = [i for i, event in enumerate(events) if event.startswith("start setup.exe ")]
+    return events[starts[-1]:] if starts else []
+
+
+def message_line(box: Box | FailureReport) -> str | re.Pattern:
+    """A box as the log holds it, its line breaks a mark each run of them."""
+    if isinstance(box, FailureReport):
+        return box.log_line()
+    text = " | ".join(part for part in re.split(r"[\r\n]+", box.text) if part)
+    return f"message {box.code} [{box.caption}] {text}"
+
+
+def exit_line(code: int) -> str:
+    return f"exit {code}: {EXIT_MEANINGS[code]}"
+
+
+def counted(count: int, noun: str) -> str:
+    return f"{count} {noun}{'' if count == 1 else 's'}"
 
 # Where each packaged folder goes: (below the distribution, JDK or Tomcat, below that folder).
 DEPLOYMENTS = [
@@ -221,11 +314,21 @@ class Checks:
             self.fail(f"{what}: {len(boxes)} boxes expected, {len(run.boxes)} shown:\n    {shown}")
             return
         for i, (want, got) in enumerate(zip(boxes, run.boxes), 1):
-            if isinstance(want, re.Pattern):
+            if isinstance(want, FailureReport):
                 ok = got.caption == "setup" and got.code == 16 and want.fullmatch(got.text)
                 self.true(f"{what}: box {i} is no failure report: {got}", bool(ok))
             else:
                 self.equal(f"{what}: box {i}", want, got)
+
+    def lines(self, what: str, expected: list, actual: list[str]) -> None:
+        """Log lines, line by line; a pattern stands for any line that it matches."""
+        if len(expected) != len(actual):
+            self.fail(f"{what}: {len(expected)} lines expected, {len(actual)} logged:\n    "
+                      + "\n    ".join(actual))
+            return
+        for i, (want, got) in enumerate(zip(expected, actual), 1):
+            ok = want.fullmatch(got) if isinstance(want, re.Pattern) else want == got
+            self.true(f"{what}: line {i}: expected {want}, got {got}", bool(ok))
 
     def trees(self, what: str, expected: dict[str, bytes], actual: dict[str, bytes]) -> None:
         for name in sorted(set(expected) | set(actual)):
@@ -251,8 +354,10 @@ class Scenario:
     def __init__(self, name: str, work: pathlib.Path, setup_exe: pathlib.Path,
                  mbdriver: pathlib.Path, windows: m.Windows = m.X64,
                  x64_setup: pathlib.Path | None = None,
-                 planted_dll: pathlib.Path | None = None, holder: pathlib.Path | None = None):
+                 planted_dll: pathlib.Path | None = None, holder: pathlib.Path | None = None,
+                 quiet: bool = False):
         self.name = name
+        self.quiet = quiet
         self.planted_dll = planted_dll
         self.holder = holder
         self.dist = m.DIST  # the folder the program is started from
@@ -267,6 +372,10 @@ class Scenario:
         self.check = Checks(name)
         self.homes = Homes(windows.tomcat_home)
         self.runs = 0
+        self.output = self.folder / "run0.out"  # what the last run printed
+        self.twins: list[Machine] = []
+        if quiet:
+            self.machine.watch_message_boxes()
         # Whether the machine has an Access driver to register the data source with.
         self.odbc = self.machine.registry().has_key(f"{m.ODBCINST_KEY}\\{m.ACCESS_DRIVER}")
 
@@ -274,13 +383,70 @@ class Scenario:
         return {"jdk": self.machine.tree(self.homes.jdk),
                 "tomcat": self.machine.tree(self.homes.tomcat)}
 
-    def run(self, *answers: str, **options) -> m.Run:
+    def run(self, *answers: str, arguments: tuple[str, ...] = (), **options) -> m.Run:
+        """setup.exe under mbdriver with the answers and arguments. A quiet scenario gives no
+        answers and starts the program with /quiet and /log."""
         self.runs += 1
+        if self.quiet:
+            answers, arguments = (), ("/quiet", "/log", LOG, *arguments)
+        self.output = self.folder / f"run{self.runs}.out"
         return self.machine.run(self.setup, self.folder / f"run{self.runs}.log", answers=answers,
-                                **options)
+                                arguments=arguments, output=self.output, **options)
+
+    def twin(self) -> Machine:
+        """A copy of the machine as it is now, for a run to compare with."""
+        twin = self.machine.copy(self.folder / f"twin{len(self.twins) + 1}")
+        self.twins.append(twin)
+        return twin
+
+    def expect(self, what: str, run: m.Run, exit_code: int, boxes: list) -> None:
+        """The boxes a run showed and its exit code. A quiet run shows none and makes no call
+        that would show one: its log holds them instead, then the exit code."""
+        if not self.quiet:
+            self.check.run(what, run, exit_code, boxes)
+            return
+        self.check.run(what, run, exit_code, [])
+        self.check.equal(f"{what}: calls that show a box", [], m.message_box_calls(self.output))
+        events = last_run(read_log(self.machine.host_path(LOG)))
+        self.check.lines(f"{what}: the log's messages", [message_line(b) for b in boxes],
+                         [event for event in events if event.startswith("message ")])
+        self.check.equal(f"{what}: the log's last line", exit_line(exit_code),
+                         events[-1] if events else None)
+
+    def complete_log(self, odbc: bool, trees_before: dict[str, dict[str, bytes]]) -> list:
+        """The log of a run that goes to its end on this machine, its first."""
+        view = f"{self.machine.windows.view}-bit registry view"
+        lines = ["start setup.exe 1.01", message_line(QUESTION),
+                 f"product JDK 1.4: {self.homes.jdk} ({m.JDK_KEY}, {view})",
+                 f"product Tomcat 4.1: {self.homes.tomcat} ({m.TOMCAT_KEY}, {view})"]
+        lines += [f"environment {name}: written as REG_SZ"
+                  for name in ("CATALINA_HOME", "CLASSPATH", "JAVA_HOME")]
+        lines.append("environment Path: written as REG_EXPAND_SZ")
+        for source, base, destination in DEPLOYMENTS:
+            files = counted(len(packaged_files(source)), "file")
+            lines.append(f"deploy {m.DIST}\\{source} -> {self.homes.folder(base)}\\{destination}: "
+                         f"{files} copied")
+        after = deployed(trees_before, self.homes)
+        for base, file, backup, _, _ in REWRITES:
+            home = self.homes.folder(base)
+            read = counted(len(after[base][backup].splitlines()), "line")
+            lines.append(f"rewrite {home}\\{file}: {read} read, 1 replaced, backup {home}\\{backup}")
+        database = self.homes.tomcat + r"\webapps\tessal\TESSAL.mdb"
+        if odbc:
+            lines += ["datasource TESSAL: removed, if there was one",
+                      f"datasource TESSAL: added for {database}"]
+        else:
+            lines += ["datasource TESSAL: not removed", message_line(NO_DATA_SOURCE),
+                      "datasource TESSAL: not added"]
+        return lines + [message_line(COMPLETED), exit_line(self.completion_code(odbc))]
 
     def completion_boxes(self, odbc: bool) -> list:
         return [QUESTION] + ([] if odbc else [NO_DATA_SOURCE]) + [COMPLETED]
+
+    @staticmethod
+    def completion_code(odbc: bool) -> int:
+        """A run that completes ends with 0, or with 5 when a message reported a problem."""
+        return COMPLETED_CODE if odbc else COMPLETED_WITH_PROBLEMS
 
     def check_environment(self, registry: m.Registry, path: Value | None) -> None:
         env = registry.values(m.ENVIRONMENT_KEY) or {}
@@ -327,9 +493,11 @@ class Scenario:
         if self.check.failures:
             print(f"FAILED [{self.name}]: {self.check.failures} checks; the machine is kept in "
                   f"{self.machine.prefix}, the logs in {self.folder}")
-            self.machine.stop()
+            for machine in [self.machine, *self.twins]:
+                machine.stop()
             return 1
-        self.machine.discard()
+        for machine in [self.machine, *self.twins]:
+            machine.discard()
         print(f"PASS [{self.name}]")
         return 0
 
@@ -344,7 +512,7 @@ def full_run(s: Scenario) -> None:
     before, trees, dist = s.machine.registry(), s.trees(), s.machine.tree(s.dist)
     path = before.value(m.ENVIRONMENT_KEY, "Path")
     run = s.run("yes")
-    s.check.run("run", run, 0, s.completion_boxes(odbc))
+    s.check.run("run", run, s.completion_code(odbc), s.completion_boxes(odbc))
     s.check_completed(before, s.machine.registry(), trees, appended(path, s.homes), odbc)
     s.check.trees("the distribution", dist, s.machine.tree(s.dist))
 
@@ -354,12 +522,12 @@ def second_run(s: Scenario) -> None:
     data source made anew."""
     odbc = s.odbc
     before, trees = s.machine.registry(), s.trees()
-    s.check.run("first run", s.run("yes"), 0, s.completion_boxes(odbc))
+    s.check.run("first run", s.run("yes"), s.completion_code(odbc), s.completion_boxes(odbc))
     first, first_trees = s.machine.registry(), s.trees()
     if odbc:
         # Set by hand between the runs: the run removes the data source before it adds it.
         s.machine.set_value(m.DATA_SOURCE_KEY, "Description", Value(m.REG_SZ, "by hand"))
-    s.check.run("second run", s.run("yes"), 0, s.completion_boxes(odbc))
+    s.check.run("second run", s.run("yes"), s.completion_code(odbc), s.completion_boxes(odbc))
     second = s.machine.registry()
     s.check.registry_unchanged("by the second run", first, second)
     for base in ("jdk", "tomcat"):
@@ -391,13 +559,14 @@ def second_instance(s: Scenario) -> None:
     finally:
         release.touch()
         exit_code = first.wait(timeout=120)
-    s.check.run("first copy", m.Run.from_log(exit_code, first_log), 0, s.completion_boxes(odbc))
+    s.check.run("first copy", m.Run.from_log(exit_code, first_log), s.completion_code(odbc),
+                s.completion_boxes(odbc))
 
 
 def ends_without_product(s: Scenario, what: str, box: Box) -> None:
     """Yes, then the product's message: exit code 2 and nothing changed."""
     before, trees = s.machine.registry(), s.trees()
-    s.check.run(what, s.run("yes"), 2, [QUESTION, box])
+    s.expect(what, s.run("yes"), 2, [QUESTION, box])
     s.check.registry_unchanged(f"{what}: after the message", before, s.machine.registry())
     s.check.equal(f"{what}: product folders after the message", trees, s.trees())
 
@@ -416,12 +585,13 @@ def no_tomcat(s: Scenario) -> None:
 
 
 def no_odbc_driver(s: Scenario) -> None:
-    """Without the Access driver the data source is reported missing and the run completes."""
+    """Without the Access driver the data source is reported missing and the run completes, with
+    the code that says a problem was reported."""
     s.machine.delete_key(f"{m.ODBCINST_KEY}\\{m.ACCESS_DRIVER}")
     s.machine.delete_value(f"{m.ODBCINST_KEY}\\ODBC Drivers", m.ACCESS_DRIVER)
     before, trees = s.machine.registry(), s.trees()
     run = s.run("yes")
-    s.check.run("run", run, 0, s.completion_boxes(odbc=False))
+    s.expect("run", run, COMPLETED_WITH_PROBLEMS, s.completion_boxes(odbc=False))
     s.check_completed(before, s.machine.registry(), trees,
                       appended(before.value(m.ENVIRONMENT_KEY, "Path"), s.homes), odbc=False)
 
@@ -435,7 +605,7 @@ def blocked_copy(s: Scenario, block: Callable[[pathlib.Path], None], number: int
     block(server_xml)
     before, trees = s.machine.registry(), s.trees()
     path = before.value(m.ENVIRONMENT_KEY, "Path")
-    s.check.run("run", s.run("yes"), 1, [QUESTION, failure_report(number, target)])
+    s.expect("run", s.run("yes"), 1, [QUESTION, FailureReport(number, target)])
     after = s.machine.registry()
     s.check_environment(after, appended(path, s.homes))
     s.check.true("a data source after the failure", not after.has_key(m.DATA_SOURCE_KEY))
@@ -495,7 +665,7 @@ def file_held_open(s: Scenario) -> None:
             time.sleep(0.05)
         s.check.true(f"the jar is not held (holder ended with {holder.poll()})", held.exists())
         s.check.run("run while the jar is held", s.run("yes"), 1,
-                    [QUESTION, failure_report(32, jar)])
+                    [QUESTION, FailureReport(32, jar)])
     finally:
         release.touch()
         holder.wait(timeout=60)
@@ -606,7 +776,7 @@ def full_disk(s: Scenario) -> None:
     filler = drive / "filler"
     filler.write_bytes(bytes((stat.f_bavail * stat.f_frsize) - room * PAGE))
 
-    s.check.run("run on a full drive", s.run("yes"), 1, [QUESTION, failure_report(112, web_xml)])
+    s.check.run("run on a full drive", s.run("yes"), 1, [QUESTION, FailureReport(112, web_xml)])
     tomcat = s.machine.tree(s.homes.tomcat)
     s.check.equal(f"{backup} complete", grown, tomcat.get(backup))
     s.check.true("poolman.xml rewritten after the failure", REWRITES[2][2] not in tomcat)
@@ -621,7 +791,7 @@ def expandable_path(s: Scenario) -> None:
     """Path keeps its type: its %SystemRoot% references stay references."""
     path = Value(m.REG_EXPAND_SZ, r"%SystemRoot%\system32;%SystemRoot%")
     s.machine.set_value(m.ENVIRONMENT_KEY, "Path", path)
-    s.check.run("run", s.run("yes"), 0, s.completion_boxes(s.odbc))
+    s.check.run("run", s.run("yes"), s.completion_code(s.odbc), s.completion_boxes(s.odbc))
     s.check_environment(s.machine.registry(), Value(
         m.REG_EXPAND_SZ, r"%SystemRoot%\system32;%SystemRoot%;C:\j2sdk1.4.2_19\bin"))
 
@@ -641,12 +811,13 @@ def long_path(s: Scenario) -> None:
     before, trees = s.machine.registry(), s.trees()
     run = s.run("yes")
     boxes = s.completion_boxes(odbc)
-    s.check.run("510 bytes", run, 0, boxes[:1] + [PATH_UNREADABLE] + boxes[1:])
+    s.check.run("510 bytes", run, COMPLETED_WITH_PROBLEMS,
+                boxes[:1] + [PATH_UNREADABLE] + boxes[1:])
     s.check_completed(before, s.machine.registry(), trees, too_long, odbc)
 
     fits = path_of(509)
     s.machine.set_value(m.ENVIRONMENT_KEY, "Path", fits)
-    s.check.run("509 bytes", s.run("yes"), 0, boxes)
+    s.check.run("509 bytes", s.run("yes"), s.completion_code(odbc), boxes)
     s.check_environment(s.machine.registry(), appended(fits, s.homes))
 
 
@@ -664,7 +835,7 @@ def japanese_tomcat(s: Scenario) -> None:
     before, trees = s.machine.registry(), s.trees()
     old_tomcat = s.machine.tree(s.machine.windows.tomcat_home)
     run = s.run("yes")
-    s.check.run("run", run, 0, s.completion_boxes(odbc))
+    s.check.run("run", run, s.completion_code(odbc), s.completion_boxes(odbc))
     s.check_completed(before, s.machine.registry(), trees,
                       appended(before.value(m.ENVIRONMENT_KEY, "Path"), s.homes), odbc)
     s.check.equal("the other Tomcat folder", old_tomcat,
@@ -698,11 +869,111 @@ def planted_dll(s: Scenario) -> None:
         s.check.fail(f"the planted DLL ran with the program's rights: {marker.read_bytes()!r}")
 
 
+def quiet_run(s: Scenario) -> None:
+    """/quiet on a machine as installed shows no box and makes no call that would show one, and
+    leaves exactly what a run at the screen answered Yes leaves on a copy of the machine; with /log
+    both runs log the same lines. That the probe sees the calls of the run at the screen shows
+    that it would see a quiet run's."""
+    odbc = s.odbc
+    twin = s.twin()
+    for machine in (s.machine, twin):
+        machine.watch_message_boxes()
+    before, trees, dist = s.machine.registry(), s.trees(), s.machine.tree(m.DIST)
+    path = before.value(m.ENVIRONMENT_KEY, "Path")
+    quiet = s.run(arguments=("/quiet", "/log", LOG))
+    s.check.run("quiet", quiet, s.completion_code(odbc), [])
+    s.check.equal("quiet: calls that show a box", [], m.message_box_calls(s.output))
+    s.check_completed(before, s.machine.registry(), trees, appended(path, s.homes), odbc)
+    s.check.trees("the distribution", dist, s.machine.tree(m.DIST))
+    quiet_log = read_log(s.machine.host_path(LOG))
+    s.check.lines("the quiet run's log", s.complete_log(odbc, trees), quiet_log)
+
+    output = s.folder / "screen.out"
+    screen = twin.run(s.setup, s.folder / "screen.log", answers=("yes",),
+                      arguments=("/log", LOG), output=output)
+    boxes = s.completion_boxes(odbc)
+    s.check.run("at the screen", screen, s.completion_code(odbc), boxes)
+    s.check.equal("at the screen: calls that show a box", len(boxes),
+                  len(m.message_box_calls(output)))
+    s.check.registry_unchanged("the quiet run's machine against the other", twin.registry(),
+                               s.machine.registry())
+    for base, folder in (("jdk", s.homes.jdk), ("tomcat", s.homes.tomcat), ("dist", m.DIST)):
+        s.check.trees(f"{folder} after both runs", twin.tree(folder), s.machine.tree(folder))
+    s.check.equal("the log at the screen", quiet_log, read_log(twin.host_path(LOG)))
+
+
+def quiet_second_instance(s: Scenario) -> None:
+    """A quiet copy started while one at the screen waits at its question ends with 3 and shows
+    nothing. Both log to one file: the quiet copy's lines join the first's, which stay whole."""
+    odbc = s.odbc
+    s.machine.watch_message_boxes()
+    trees = s.trees()
+    release = s.folder / "release"
+    release.unlink(missing_ok=True)
+    first_log = s.folder / "first.log"
+    first = s.machine.start(s.setup, first_log, answers=("yes",), hold=release,
+                            arguments=("/log", LOG))
+    try:
+        s.check.true("the first copy shows no box", m.wait_for_box(first_log))
+        output = s.folder / "second.out"
+        second = s.machine.run(s.setup, s.folder / "second.log", output=output,
+                               arguments=("/quiet", "/log", LOG))
+        s.check.run("quiet second copy", second, 3, [])
+        s.check.equal("quiet second copy: calls that show a box", [],
+                      m.message_box_calls(output))
+    finally:
+        release.touch()
+        exit_code = first.wait(timeout=120)
+    s.check.run("first copy", m.Run.from_log(exit_code, first_log), s.completion_code(odbc),
+                s.completion_boxes(odbc))
+    events = read_log(s.machine.host_path(LOG))
+    second_lines = ["start setup.exe 1.01", message_line(ALREADY_RUNNING), exit_line(3)]
+    # The first copy logs its question before it shows it, and waits there for the second.
+    s.check.equal("the second copy's lines, after the first's question", second_lines, events[2:5])
+    s.check.lines("the first copy's lines", s.complete_log(odbc, trees), events[:2] + events[5:])
+
+
+def unknown_switch(s: Scenario) -> None:
+    """Arguments that mean nothing: the usage and 87, nothing read or changed. Quiet anywhere on
+    the command line, there is no box and no call that would show one, and a log asked for gets
+    the usage."""
+    before, trees = s.machine.registry(), s.trees()
+    s.check.run("/qiet", s.run(arguments=("/qiet",)), INVALID_ARGUMENTS, [usage("/qiet")])
+    s.check.run("-LOG without a file", s.run(arguments=("-LOG",)), INVALID_ARGUMENTS,
+                [usage("-LOG")])
+    s.machine.watch_message_boxes()
+    quiet = s.run(arguments=("/log", LOG, "/x", "/Q"))
+    s.check.run("quiet", quiet, INVALID_ARGUMENTS, [])
+    s.check.equal("quiet: calls that show a box", [], m.message_box_calls(s.output))
+    s.check.equal("quiet: the log", ["start setup.exe 1.01", message_line(usage("/x")),
+                                     exit_line(INVALID_ARGUMENTS)],
+                  read_log(s.machine.host_path(LOG)))
+    s.check.registry_unchanged("after the usage", before, s.machine.registry())
+    s.check.equal("product folders after the usage", trees, s.trees())
+
+
+def log_not_opened(s: Scenario) -> None:
+    """A log that cannot be opened ends the run with 1 before anything is read or changed: at the
+    screen after the failure report, quiet with no box at all."""
+    missing = r"C:\no such folder\setup.log"
+    before, trees = s.machine.registry(), s.trees()
+    s.check.run("at the screen", s.run(arguments=("/log", missing)), 1,
+                [FailureReport(None, missing)])
+    s.machine.watch_message_boxes()
+    s.check.run("quiet", s.run(arguments=("/q", "/log", missing)), 1, [])
+    s.check.equal("quiet: calls that show a box", [], m.message_box_calls(s.output))
+    s.check.registry_unchanged("without a log", before, s.machine.registry())
+    s.check.equal("product folders without a log", trees, s.trees())
+
+
 SCENARIOS = {f.__name__: f for f in (
     full_run, second_run, answer_no, second_instance, no_jdk, no_tomcat, no_odbc_driver,
     unwritable_file, read_only_destination, file_held_open, read_only_distribution,
     hidden_destination, drive_root, full_disk, expandable_path, long_path, japanese_tomcat,
-    planted_dll, x64_build)}
+    planted_dll, x64_build, quiet_run, quiet_second_instance, unknown_switch, log_not_opened)}
+# Scenarios played again with /quiet and /log, as quiet_<name>.
+QUIETLY = (no_jdk, no_odbc_driver, unwritable_file)
+QUIET_SCENARIOS = {f"quiet_{f.__name__}": f for f in QUIETLY}
 # Scenarios that only one kind of machine can play.
 MACHINE_SCENARIOS = {x64_build: m.WOW64}
 # What a scenario needs done as root around it (its folder given), before the scenario itself runs
@@ -711,7 +982,8 @@ ROOT_STEPS = {full_disk: small_drive}
 
 
 def scenarios_for(windows: m.Windows) -> list[str]:
-    return [name for name, f in SCENARIOS.items() if MACHINE_SCENARIOS.get(f, windows) == windows]
+    return [name for name, f in {**SCENARIOS, **QUIET_SCENARIOS}.items()
+            if MACHINE_SCENARIOS.get(f, windows) == windows]
 
 
 # --- The template machine ----------------------------------------------------------------------
@@ -741,9 +1013,9 @@ def remove_template(work: pathlib.Path) -> int:
     return 0
 
 
-def run_scenario(scenario: Scenario) -> int:
+def run_scenario(play: Callable[[Scenario], None], scenario: Scenario) -> int:
     try:
-        SCENARIOS[scenario.name](scenario)
+        play(scenario)
     except Exception:
         scenario.check.failures += 1
         raise
@@ -785,11 +1057,15 @@ def main() -> int:
         m.become_wine_user()
         return remove_template(work)
     if args.action == "run" and args.scenario in scenarios_for(windows):
-        def play() -> int:
-            return run_scenario(Scenario(args.scenario, work, args.setup, args.mbdriver, windows,
-                                         args.x64_setup, args.planted_dll, args.holder))
+        quiet = args.scenario in QUIET_SCENARIOS
+        play_scenario = (QUIET_SCENARIOS if quiet else SCENARIOS)[args.scenario]
 
-        prepare = ROOT_STEPS.get(SCENARIOS[args.scenario])
+        def play() -> int:
+            return run_scenario(play_scenario, Scenario(
+                args.scenario, work, args.setup, args.mbdriver, windows, args.x64_setup,
+                args.planted_dll, args.holder, quiet))
+
+        prepare = ROOT_STEPS.get(play_scenario)
         if prepare is None:
             m.become_wine_user()
             return play()

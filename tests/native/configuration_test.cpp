@@ -62,6 +62,7 @@ TEST_F(RewriteTest, AMissingFileIsAFailureForTheCaller) {
 class ConfigurationStepTest : public DoubleTest {
  protected:
   FakeMachine machine;
+  setup::RunLog log;
 };
 
 TEST_F(ConfigurationStepTest, EachFileNamesTheRealFolderInItsOwnForm) {
@@ -69,12 +70,12 @@ TEST_F(ConfigurationStepTest, EachFileNamesTheRealFolderInItsOwnForm) {
   setup::RunValues run{machine.javaHome, L"C:\\アプリ\\Tomcat 4.1", L"C:/アプリ/Tomcat 4.1"};
   host_double::SetSetupFolder(machine.distribution);
   // The files are where the deployment would have put them.
-  setup::DeploymentStep({machine.javaHome, machine.tomcatHome, machine.tomcatHome});
+  setup::DeploymentStep({machine.javaHome, machine.tomcatHome, machine.tomcatHome}, log);
   run.tomcatHome = machine.tomcatHome;
   run.tomcatHomeSlash = L"T:/slash";
   const std::string slashAnsi = "T:/slash";
   const std::string homeAnsi = platform::ToAnsi(machine.tomcatHome);
-  setup::ConfigurationStep(run);
+  setup::ConfigurationStep(run, log);
 
   const std::wstring webInf = machine.tomcatHome + L"\\webapps\\tessal\\WEB-INF";
   EXPECT_EQ(ReadBytes(machine.javaHome + L"\\jre\\lib\\logging.properties"),
@@ -92,7 +93,7 @@ TEST_F(ConfigurationStepTest, EachFileNamesTheRealFolderInItsOwnForm) {
 
   // Run again, only the backups change: they now hold the rewritten files.
   const std::string rewritten = ReadBytes(webInf + L"\\web.xml");
-  setup::ConfigurationStep(run);
+  setup::ConfigurationStep(run, log);
   EXPECT_EQ(ReadBytes(webInf + L"\\web.xml"), rewritten);
   EXPECT_EQ(ReadBytes(webInf + L"\\web.org"), rewritten);
 }

@@ -10,7 +10,8 @@ namespace {
 using namespace std::string_literals;
 
 TEST_F(DoubleTest, TheRunReplacesTheDataSourceWithExactlyFiveAttributes) {
-  setup::DataSourceStep({L"C:\\j2sdk1.4.2", L"C:\\Tomcat", L"C:/Tomcat"});
+  setup::RunLog log;
+  setup::DataSourceStep({L"C:\\j2sdk1.4.2", L"C:\\Tomcat", L"C:/Tomcat"}, log);
   const auto& calls = host_double::OdbcCalls();
   ASSERT_EQ(calls.size(), 2u);
   EXPECT_EQ(calls[0].request, 6);

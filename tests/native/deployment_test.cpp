@@ -18,6 +18,7 @@ class DeploymentTest : public DoubleTest {
   std::wstring Packed(const std::wstring& folder) const { return machine.distribution + folder; }
 
   FakeMachine machine;
+  setup::RunLog log;
 };
 
 TEST_F(DeploymentTest, EveryRowLandsInItsFolderAndNothingElse) {
@@ -29,7 +30,7 @@ TEST_F(DeploymentTest, EveryRowLandsInItsFolderAndNothingElse) {
   machine.Put(Packed(L"\\TOMCAT\\webapps\\tessal\\WEB-INF\\src"), L"A.java", "source");
   machine.Put(Packed(L"\\TOMCAT\\webapps\\tessal\\xls"), L"form.xls", "xls");
 
-  setup::DeploymentStep(Run());
+  setup::DeploymentStep(Run(), log);
   EXPECT_EQ(ReadBytes(machine.javaHome + L"\\bin\\java.dll"), "bin");
   EXPECT_EQ(ReadBytes(machine.javaHome + L"\\jre\\lib\\logging.properties"), "props");
   EXPECT_EQ(ReadBytes(machine.tomcatHome + L"\\conf\\server.xml"), "conf");
@@ -43,7 +44,7 @@ TEST_F(DeploymentTest, EveryRowLandsInItsFolderAndNothingElse) {
   EXPECT_FALSE(Exists(machine.tomcatHome + L"\\webapps\\tessal\\WEB-INF\\src"));
   EXPECT_TRUE(host_double::ShownMessages().empty());
 
-  setup::DeploymentStep(Run());
+  setup::DeploymentStep(Run(), log);
   EXPECT_EQ(ReadBytes(machine.javaHome + L"\\bin\\java.dll"), "bin");
 }
 
@@ -53,7 +54,7 @@ TEST_F(DeploymentTest, AFileThatCannotBeCopiedStopsTheStepAfterTheEarlierRows) {
   machine.Put(Packed(L"\\TOMCAT\\webapps\\tessal"), L"index.jsp", "jsp");
   test_support::MakeFolders(machine.tomcatHome + L"\\conf\\server.xml");  // a folder in the way
 
-  EXPECT_THROW(setup::DeploymentStep(Run()), platform::Failure);
+  EXPECT_THROW(setup::DeploymentStep(Run(), log), platform::Failure);
   EXPECT_EQ(ReadBytes(machine.javaHome + L"\\bin\\java.dll"), "bin");
   EXPECT_FALSE(Exists(machine.tomcatHome + L"\\webapps\\tessal"));
 }

@@ -27,6 +27,8 @@ class EnvironmentTest : public DoubleTest {
     const auto value = Stored(name);
     return value ? std::string(value->bytes.c_str()) : "<missing>";
   }
+
+  setup::RunLog log;
 };
 
 TEST(ClassPath, NamesTheSixEntriesBelowTomcatWithoutTrailingSeparator) {
@@ -42,7 +44,7 @@ TEST(ClassPath, NamesTheSixEntriesBelowTomcatWithoutTrailingSeparator) {
 TEST_F(EnvironmentTest, WritesTheThreeValuesAndAppendsTheJdkToPathKeepingItExpandable) {
   SetPath("%SystemRoot%\\system32;%SystemRoot%");
   host_double::PutString(kLocalMachine, kEnvironment, "CLASSPATH", "D:\\old.jar");
-  setup::EnvironmentStep(kRun);
+  setup::EnvironmentStep(kRun, log);
   EXPECT_EQ(Text("CATALINA_HOME"), "C:\\Tomcat");
   EXPECT_EQ(Stored("CATALINA_HOME")->type, 1u);
   EXPECT_EQ(Text("CLASSPATH"), platform::ToAnsi(setup::ClassPath(L"C:\\Tomcat")))
@@ -56,28 +58,28 @@ TEST_F(EnvironmentTest, WritesTheThreeValuesAndAppendsTheJdkToPathKeepingItExpan
 
 TEST_F(EnvironmentTest, APathThatHoldsTheJdkInAnyCaseIsLeftAlone) {
   SetPath("C:\\WINDOWS\\system32;c:\\J2SDK1.4.2\\BIN");
-  setup::EnvironmentStep(kRun);
+  setup::EnvironmentStep(kRun, log);
   EXPECT_EQ(Text("Path"), "C:\\WINDOWS\\system32;c:\\J2SDK1.4.2\\BIN");
-  setup::EnvironmentStep(kRun);
+  setup::EnvironmentStep(kRun, log);
   EXPECT_EQ(Text("Path"), "C:\\WINDOWS\\system32;c:\\J2SDK1.4.2\\BIN");
 }
 
 TEST_F(EnvironmentTest, ASecondRunAppendsNothing) {
   SetPath("C:\\WINDOWS\\system32");
-  setup::EnvironmentStep(kRun);
-  setup::EnvironmentStep(kRun);
+  setup::EnvironmentStep(kRun, log);
+  setup::EnvironmentStep(kRun, log);
   EXPECT_EQ(Text("Path"), "C:\\WINDOWS\\system32;C:\\j2sdk1.4.2\\bin");
 }
 
 TEST_F(EnvironmentTest, AnEmptyPathGetsTheJdkAfterASeparator) {
   SetPath("");
-  setup::EnvironmentStep(kRun);
+  setup::EnvironmentStep(kRun, log);
   EXPECT_EQ(Text("Path"), ";C:\\j2sdk1.4.2\\bin");
 }
 
 TEST_F(EnvironmentTest, AnUnreadablePathIsNotWrittenButTheOtherValuesAre) {
   SetPath(std::string(510, 'x'));  // longer than the read buffer
-  setup::EnvironmentStep(kRun);
+  setup::EnvironmentStep(kRun, log);
   EXPECT_EQ(Text("Path"), std::string(510, 'x'));
   EXPECT_EQ(Text("JAVA_HOME"), "C:\\j2sdk1.4.2");
   EXPECT_EQ(host_double::ShownMessages().size(), 1u) << "only the read failure is reported";

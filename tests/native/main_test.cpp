@@ -31,11 +31,13 @@ class MainTest : public DoubleTest {
     return host_double::RegistryWriteCount() == 0 && host_double::OdbcCalls().empty() &&
            host_double::BusyPointerChanges().empty();
   }
+
+  setup::RunLog log;
 };
 
 TEST_F(MainTest, ASecondInstanceOnlySaysSoAndReadsNothing) {
   host_double::SetPreviousInstance(true);
-  EXPECT_EQ(setup::Main(), ExitCode::kAlreadyRunning);
+  EXPECT_EQ(setup::Main(log), ExitCode::kAlreadyRunning);
   ASSERT_EQ(host_double::ShownMessages().size(), 1u);
   const ShownMessage& shown = host_double::ShownMessages().front();
   EXPECT_EQ(shown.prompt, L"setup.exeは既に起動されています。");
@@ -54,7 +56,7 @@ TEST_P(AnswerOtherThanYesTest, EndsTheRunBeforeAnythingIsReadOrWritten) {
   RegisterJdk();
   RegisterTomcat();
   host_double::ScriptAnswers({answer});
-  EXPECT_EQ(setup::Main(), exitCode);
+  EXPECT_EQ(setup::Main(log), exitCode);
   ASSERT_EQ(host_double::ShownMessages().size(), 1u);
   EXPECT_EQ(host_double::ShownMessages()[0].code, 68);
   EXPECT_EQ(host_double::ShownMessages()[0].caption, std::nullopt);
@@ -69,7 +71,7 @@ INSTANTIATE_TEST_SUITE_P(NoOrNoBox, AnswerOtherThanYesTest,
 TEST_F(MainTest, WithoutTheJdkTheTomcatKeyIsNeverRead) {
   RegisterTomcat();
   host_double::ScriptAnswers({6});
-  EXPECT_EQ(setup::Main(), ExitCode::kProductMissing);
+  EXPECT_EQ(setup::Main(log), ExitCode::kProductMissing);
   EXPECT_THAT(Prompts(), ElementsAre(kConfirm,
                                      L"Java 2 SDK 1.4がインストールされていません。\r"
                                      L"先にインストールを行って下さい。"));
@@ -82,7 +84,7 @@ TEST_F(MainTest, WithoutTheJdkTheTomcatKeyIsNeverRead) {
 TEST_F(MainTest, WithoutTomcatItsMessageEndsTheRun) {
   RegisterJdk();
   host_double::ScriptAnswers({6});
-  EXPECT_EQ(setup::Main(), ExitCode::kProductMissing);
+  EXPECT_EQ(setup::Main(log), ExitCode::kProductMissing);
   EXPECT_THAT(Prompts(), ElementsAre(kConfirm,
                                      L"Apache Tomcat 4.1.40がインストールされていません。\r"
                                      L"先にインストールを行って下さい。"));
@@ -108,7 +110,7 @@ TEST_P(UnreadableFolderTest, EndsTheRunAfterTheRegistryMessageOnly) {
   const UnreadableFolder& folder = GetParam();
   folder.registerProducts();
   host_double::ScriptAnswers({6});
-  EXPECT_EQ(setup::Main(), ExitCode::kProductMissing);
+  EXPECT_EQ(setup::Main(log), ExitCode::kProductMissing);
   EXPECT_THAT(Prompts(), ElementsAre(kConfirm, folder.message));
   EXPECT_EQ(host_double::ShownMessages()[1].caption, L"警告");
   EXPECT_EQ(host_double::OpenedSubKeys(), folder.opened);
@@ -142,7 +144,7 @@ TEST_F(MainTest, ACompleteRunWorksThePointerAndReportsCompletion) {
   machine.RegisterProducts();
   machine.PackConfigurationFiles();
   host_double::ScriptAnswers({6});
-  EXPECT_EQ(setup::Main(), ExitCode::kCompleted);
+  EXPECT_EQ(setup::Main(log), ExitCode::kCompleted);
   EXPECT_EQ(host_double::BusyPointerChanges(), (std::vector<bool>{true, false}));
   ASSERT_FALSE(host_double::ShownMessages().empty());
   const ShownMessage& last = host_double::ShownMessages().back();
@@ -155,7 +157,7 @@ TEST_F(MainTest, AFailureNoRoutineTrapsEndsTheProgramWithItsReport) {
   const FakeMachine machine;
   machine.RegisterProducts();  // no configuration files to rewrite
   host_double::ScriptAnswers({6});
-  EXPECT_EQ(app::Run(), 1);
+  EXPECT_EQ(app::Run(L"setup.exe"), 1);
   EXPECT_EQ(Prompts().back(), L"実行時エラー '2':\r\n\r\n指定されたファイルが見つかりません。\r\n" +
                                   machine.javaHome + L"\\jre\\lib\\logging.properties");
   EXPECT_EQ(host_double::BusyPointerChanges(), std::vector<bool>{true}) << "left as it was";

@@ -25,9 +25,10 @@ using FindHandle = std::unique_ptr<void, FindCloser>;
   throw std::runtime_error(std::string(what) + " failed with " + std::to_string(::GetLastError()));
 }
 
+// Shared with writers, as an editor opens a log that a program still appends to.
 FileHandle Open(const std::wstring& path, DWORD access, DWORD disposition) {
-  const HANDLE handle = ::CreateFileW(path.c_str(), access, FILE_SHARE_READ, nullptr, disposition,
-                                      FILE_ATTRIBUTE_NORMAL, nullptr);
+  const HANDLE handle = ::CreateFileW(path.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                      nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (handle == INVALID_HANDLE_VALUE) {
     Fail("CreateFileW");
   }

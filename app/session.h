@@ -1,0 +1,33 @@
+// How the run's messages reach the administrator who started it: at the screen, or (quiet) only
+// in the log, for a run that a deployment tool starts where nobody sees a box.
+#pragma once
+
+#include <optional>
+#include <string_view>
+
+#include "platform/ui.h"
+#include "setup/run_log.h"
+
+namespace app {
+
+// Takes every message of the program while it lives: writes each to the run's log, and shows it
+// unless the run is quiet. A quiet run answers as a user who goes along with it would: OK, and Yes
+// to the question.
+class Session final : public platform::MessageSink {
+ public:
+  Session(bool quiet, setup::RunLog& log);
+
+  int Take(std::wstring_view prompt, int code, std::optional<std::wstring_view> caption) override;
+
+  // Whether a message has reported a problem. Each routine reports its failures with the critical
+  // icon; the question and the completion carry the information icon.
+  bool ProblemReported() const { return problemReported_; }
+
+ private:
+  bool quiet_;
+  setup::RunLog& log_;
+  bool problemReported_ = false;
+  platform::RoutedMessages routed_;
+};
+
+}  // namespace app

@@ -1,0 +1,36 @@
+// Where the program's messages go: the part of the message box that is the same on every platform.
+#include "platform/ui.h"
+
+#include <utility>
+
+namespace platform {
+namespace {
+
+// The routines call ShowMessage wherever they are, so where their messages go is the one thing
+// here that is kept for the whole process.
+struct Route {
+  MessageSink* sink = nullptr;
+};
+
+MessageSink*& InstalledSink() {
+  static Route route;
+  return route.sink;
+}
+
+}  // namespace
+
+int ShowMessage(std::wstring_view prompt, int code, std::optional<std::wstring_view> caption) {
+  if (MessageSink* const sink = InstalledSink()) {
+    return sink->Take(prompt, code, caption);
+  }
+  return ShowBox(prompt, code, caption);
+}
+
+RoutedMessages::RoutedMessages(MessageSink& sink)
+    : previous_(std::exchange(InstalledSink(), &sink)) {}
+
+RoutedMessages::~RoutedMessages() {
+  InstalledSink() = previous_;
+}
+
+}  // namespace platform

@@ -1,0 +1,191 @@
+#include "setup/run_log.h"
+
+#include <algorithm>
+#include <array>
+
+#include "common/registry.h"
+#include "platform/failure.h"
+#include "platform/registry.h"
+#include "platform/text.h"
+
+namespace setup {
+namespace {
+
+namespace registry = platform::registry;
+
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+
+// Where the program found its products: a 32-bit program on 64-bit Windows reads the 32-bit view,
+// where regedit shows the keys below WOW6432Node.
+constexpr std::wstring_view kRegistryView =
+    registry::kViewBits == 64 ? L"64-bit registry view" : L"32-bit registry view";
+
+std::wstring TypeName(std::uint32_t type) {
+  switch (type) {
+    case registry::kTypeString:
+      return L"REG_SZ";
+    case registry::kTypeExpandString:
+      return L"REG_EXPAND_SZ";
+    case registry::kTypeDword:
+      return L"REG_DWORD";
+    case registry::kTypeMultiString:
+      return L"REG_MULTI_SZ";
+    default:
+      return L"type " + std::to_wstring(type);
+  }
+}
+
+std::wstring_view Meaning(ExitCode code) {
+  switch (code) {
+    case ExitCode::kCompleted:
+      return L"setup completed";
+    case ExitCode::kFailed:
+      return L"ended by a failure";
+    case ExitCode::kProductMissing:
+      return L"the JDK or Tomcat is not installed, or its folder could not be read";
+    case ExitCode::kAlreadyRunning:
+      return L"another copy of the program is running";
+    case ExitCode::kDeclined:
+      return L"the question was answered No";
+    case ExitCode::kCompletedWithProblems:
+      return L"setup completed, but a message reported a problem";
+    case ExitCode::kInvalidArguments:
+      return L"the command line means nothing to the program";
+  }
+  return {};
+}
+
+// A log line is one line: each run of line breaks in a message becomes one visible mark.
+std::wstring OnOneLine(std::wstring_view text) {
+  std::wstring line;
+  bool broken = false;
+  for (const wchar_t c : text) {
+    if (c == L'\r' || c == L'\n') {
+      broken = !line.empty();
+      continue;
+    }
+    if (broken) {
+      line += L" | ";
+      broken = false;
+    }
+    line += c;
+  }
+  return line;
+}
+
+std::wstring Counted(std::size_t count, std::wstring_view noun) {
+  std::wstring text = std::to_wstring(count) + L' ' + std::wstring(noun);
+  if (count != 1) {
+    text += L's';
+  }
+  return text;
+}
+
+std::wstring Joined(std::initializer_list<std::wstring_view> parts) {
+  std::wstring text;
+  for (const std::wstring_view part : parts) {
+    text += part;
+  }
+  return text;
+}
+
+}  // namespace
+
+std::string TimeStamp(const platform::LocalTime& time) {
+  struct Field {
+    int value;
+    std::size_t width;
+    std::string_view after;
+  };
+  const std::array<Field, 7> fields{{{time.year, 4, "-"},
+                                     {time.month, 2, "-"},
+                                     {time.day, 2, " "},
+                                     {time.hour, 2, ":"},
+                                     {time.minute, 2, ":"},
+                                     {time.second, 2, "."},
+                                     {time.millisecond, 3, ""}}};
+  std::string text;
+  for (const Field& field : fields) {
+    const std::string digits = std::to_string(field.value);
+    text.append(field.width - std::min(field.width, digits.size()), '0');
+    text += digits;
+    text += field.after;
+  }
+  return text;
+}
+
+void RunLog::Open(std::wstring_view path, std::wstring_view version) {
+  file_.emplace(path);
+  if (file_->StartedEmpty()) {
+    file_->Append(kByteOrderMark);
+  }
+  Write(Joined({L"start setup.exe ", version}));
+}
+
+void RunLog::Message(std::wstring_view prompt, int code, std::wstring_view caption) {
+  Write(Joined({L"message ", std::to_wstring(code), L" [", caption, L"] ", OnOneLine(prompt)}));
+}
+
+void RunLog::Product(std::wstring_view product, std::wstring_view key, std::wstring_view found) {
+  std::wstring_view what = found;
+  if (found == common::kInvalidKey) {
+    what = L"not installed";
+  } else if (found == common::kError) {
+    what = L"unreadable";
+  }
+  Write(Joined({L"product ", product, L": ", what, L" (", key, L", ", kRegistryView, L")"}));
+}
+
+void RunLog::EnvironmentValue(std::wstring_view name, std::uint32_t type, bool written) {
+  Write(Joined(
+      {L"environment ", name, written ? L": written as " + TypeName(type) : L": not written"}));
+}
+
+void RunLog::PathLeft(std::wstring_view why) {
+  Write(Joined({L"environment Path: left as it was, ", why}));
+}
+
+void RunLog::Deployed(std::wstring_view source, std::wstring_view destination, std::size_t files) {
+  Write(Joined(
+      {L"deploy ", source, L" -> ", destination, L": ", Counted(files, L"file"), L" copied"}));
+}
+
+void RunLog::Rewritten(std::wstring_view file, std::wstring_view backup,
+                       const RewriteCounts& counts) {
+  Write(Joined({L"rewrite ", file, L": ", Counted(counts.linesRead, L"line"), L" read, ",
+                std::to_wstring(counts.linesReplaced), L" replaced, backup ", backup}));
+}
+
+// The ODBC installer also answers success for a data source that was not there to remove.
+void RunLog::DataSourceRemoved(std::wstring_view name, bool removed) {
+  Write(
+      Joined({L"datasource ", name, removed ? L": removed, if there was one" : L": not removed"}));
+}
+
+void RunLog::DataSourceAdded(std::wstring_view name, std::wstring_view databaseFile, bool added) {
+  Write(added ? Joined({L"datasource ", name, L": added for ", databaseFile})
+              : Joined({L"datasource ", name, L": not added"}));
+}
+
+void RunLog::Ended(ExitCode code) {
+  Write(Joined({L"exit ", std::to_wstring(static_cast<int>(code)), L": ", Meaning(code)}));
+}
+
+// The setup matters more than its log: a line that cannot be written (a disk gone full) is lost,
+// and the run goes on.
+void RunLog::Write(std::wstring_view event) {
+  if (!file_) {
+    return;
+  }
+  try {
+    std::string line = TimeStamp(platform::LocalTimeNow());
+    line += ' ';
+    line += platform::ToUtf8(event);
+    line += "\r\n";
+    file_->Append(line);
+  } catch (const platform::Failure&) {
+    return;
+  }
+}
+
+}  // namespace setup

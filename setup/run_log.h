@@ -1,0 +1,50 @@
+// The log of a run, for the administrator who deploys the program to many machines and reads
+// afterwards what it did on each: one line per event, each after the machine's local time. It is
+// UTF-8 with a byte order mark, which Notepad reads on any Windows whatever the code page, and
+// its lines end in CR LF. Lines begin with a fixed word for their kind of event, so that a search
+// for "exit" or "message" finds every one.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "platform/clock.h"
+#include "platform/files.h"
+#include "setup/configuration_rewrite.h"
+#include "setup/exit_code.h"
+
+namespace setup {
+
+// "2024-05-01 14:02:03.004"
+std::string TimeStamp(const platform::LocalTime& time);
+
+// Without Open, every event is dropped: a run started without /log writes nothing.
+class RunLog {
+ public:
+  // Opens the log for appending, a new file with its byte order mark. The run's first line names
+  // the program and its version, which tells apart the runs that one file may hold.
+  void Open(std::wstring_view path, std::wstring_view version);
+
+  // A message the run showed, or would have shown had it not been quiet.
+  void Message(std::wstring_view prompt, int code, std::wstring_view caption);
+  // What a product's key gave: its folder, or the marker of GetRegistry.
+  void Product(std::wstring_view product, std::wstring_view key, std::wstring_view found);
+  void EnvironmentValue(std::wstring_view name, std::uint32_t type, bool written);
+  void PathLeft(std::wstring_view why);
+  void Deployed(std::wstring_view source, std::wstring_view destination, std::size_t files);
+  void Rewritten(std::wstring_view file, std::wstring_view backup, const RewriteCounts& counts);
+  void DataSourceRemoved(std::wstring_view name, bool removed);
+  void DataSourceAdded(std::wstring_view name, std::wstring_view databaseFile, bool added);
+  // The run's last line: its exit code and what the code means.
+  void Ended(ExitCode code);
+
+ private:
+  void Write(std::wstring_view event);
+
+  std::optional<platform::LogFile> file_;
+};
+
+}  // namespace setup
