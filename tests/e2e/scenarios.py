@@ -657,6 +657,8 @@ def file_held_open(s: Scenario) -> None:
     s.check.run("first run", s.run("yes"), 0, s.completion_boxes(odbc))
     jar = s.homes.tomcat + r"\webapps\tessal\WEB-INF\lib\jcom.jar"
     held, release = s.folder / "held", s.folder / "release"
+    for signal in (held, release):  # left by an earlier run of the scenario
+        signal.unlink(missing_ok=True)
     holder = s.machine.start_wine(str(s.holder), jar, m.windows_path(held),
                                   m.windows_path(release))
     try:
@@ -706,6 +708,7 @@ def drive_root(s: Scenario) -> None:
     """Started from the root of a drive, as from a CD: D:\\setup.exe with J2SE and TOMCAT beside
     it. Its folder is the drive itself, and the run completes as from any other folder."""
     cd = s.folder / "cd"
+    shutil.rmtree(cd, ignore_errors=True)  # left by an earlier run of the scenario
     cd.mkdir()
     s.machine.map_drive("d", cd, "cdrom")
     s.dist = "D:"
