@@ -264,8 +264,13 @@ Box ReadBox(HWND window) {
   box.text = ControlText(::GetDlgItem(window, kTextControl));
   box.buttons = ButtonsOf(window);
   box.systemModal = (::GetWindowLongPtrW(window, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
-  box.picture = PaintedPicture(window);
-  box.icon = IconOf(window, box.picture);
+  // On a busy machine the frame and the text may reach the screen while the icon has not: a
+  // picture whose icon cannot be told yet is taken again while the box has time to paint.
+  const auto deadline = Clock::now() + kPaintTimeout;
+  do {
+    box.picture = PaintedPicture(window);
+    box.icon = IconOf(window, box.picture);
+  } while (std::string_view(box.icon) == "unknown" && Clock::now() < deadline);
   box.code = BoxCode(box.buttons, box.icon, box.systemModal);
   return box;
 }
