@@ -17,31 +17,6 @@ part() {
   echo "== $name: $((SECONDS - start)) s"
 }
 
-# The Windows tests of one build but its interrupted-run test, into a log of their own; the
-# machine they make stays for that test.
-windows_tests() {
-  ctest --preset "$1" -j2 -E e2e_interrupted -FC e2e_machine >"$logs/$1" 2>&1
-}
-
-# The Windows tests of both builds at once, since most of a Wine test's time is spent waiting;
-# then the two interrupted-run tests, one after the other and alone, because their kills are aimed
-# at moments a few milliseconds long.
-all_windows_tests() {
-  local status=0
-  windows_tests win64 &
-  local x64=$!
-  windows_tests win32-release &
-  local wow64=$!
-  wait "$x64" || status=1
-  wait "$wow64" || status=1
-  cat "$logs/win64" "$logs/win32-release"
-  [ "$status" -eq 0 ]
-  for preset in win64 win32-release; do
-    ctest --preset "$preset" -R e2e_interrupted -FS 'e2e_machine|e2e_programs' |
-      tee "$logs/$preset-interrupted"
-  done
-}
-
 builds() {
   for preset in native win64 win32-release; do
     cmake --preset "$preset" >/dev/null
@@ -53,21 +28,59 @@ native_tests() {
   ctest --preset native -j"$(nproc)" | tee "$logs/native"
 }
 
-release_checks() {
-  tools/check-pe.sh build/win32-release/setup.exe i386
-  tools/check-dist.sh
+# The checks that only compute: the shipped program and its release folder, its signature, the
+# static checks and the fuzzing. They run at the lowest priority beside the Windows tests, whose
+# time is mostly spent waiting for Wine, and use what those leave of the processors.
+checks() {
+  part "release checks" tools/check-pe.sh build/win32-release/setup.exe i386
+  part "release folder" tools/check-dist.sh
   # The release folder holds the very bytes that the WoW64 scenarios ran.
   cmp build/win32-release/setup.exe dist/setup.exe
-  tools/check-signing.sh
+  part "signing" tools/check-signing.sh
+  part "static checks" scripts/check-static.sh
+  part "fuzzing" scripts/fuzz.sh 60
+}
+
+# The Windows tests of one build but its interrupted-run test, into a log of their own; the
+# machine they make stays for that test.
+windows_tests() {
+  ctest --preset "$1" -j2 -E 'e2e_interrupted|e2e_template_cleanup' -FC e2e_machine \
+    >"$logs/$1" 2>&1
+}
+
+# The interrupted-run test of one build, on the machine that its other tests made, which goes
+# after it.
+interrupted_tests() {
+  ctest --preset "$1" -R 'e2e_interrupted|e2e_template_cleanup' -FS 'e2e_machine|e2e_programs' |
+    tee "$logs/$1-interrupted"
+}
+
+# The Windows tests of both builds at once, and the checks beside them; then the two
+# interrupted-run tests, one after the other and alone, because their kills are aimed at moments a
+# few milliseconds long.
+windows_tests_and_checks() {
+  local status=0
+  nice -n 19 bash -c "$(declare -f part checks); set -euo pipefail; checks" >"$logs/checks" 2>&1 &
+  local checks=$!
+  windows_tests win64 &
+  local x64=$!
+  windows_tests win32-release &
+  local wow64=$!
+  wait "$x64" || status=1
+  wait "$wow64" || status=1
+  cat "$logs/win64" "$logs/win32-release"
+  wait "$checks" || status=1
+  cat "$logs/checks"
+  [ "$status" -eq 0 ]
+  for preset in win64 win32-release; do
+    part "interrupted runs, $preset" interrupted_tests "$preset"
+  done
 }
 
 part "install" scripts/install-deps.sh
 part "builds" builds
 part "native tests" native_tests
-part "Windows tests and scenarios" all_windows_tests
-part "release checks" release_checks
-part "static checks" scripts/check-static.sh
-part "fuzzing" scripts/fuzz.sh 60
+part "Windows tests, scenarios and checks" windows_tests_and_checks
 
 # One closing line for the ctest runs, which each close with a line of their own.
 passed=$(cat "$logs"/* | awk '/tests passed, 0 tests failed out of/ { sum += $NF } END { print sum + 0 }')
