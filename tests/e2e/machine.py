@@ -57,7 +57,6 @@ class Windows:
     name: str
     view: int  # 64 or 32: the registry view of the program, its products and its ODBC
     tomcat_home: str
-    system_folder: str  # where the program's system DLLs are, below C:\windows
     regedit: str  # a regedit of the program's width, which writes in its view
 
     def in_view(self, key: str) -> bool:
@@ -75,8 +74,8 @@ class Windows:
 
 # The x86_64 build on 64-bit Windows, and the i686 build that ships, under WoW64: a 32-bit JDK,
 # Tomcat and Access driver register in the 32-bit view and install under Program Files (x86).
-X64 = Windows("x64", 64, r"C:\Program Files\Apache Group\Tomcat 4.1", "system32", "regedit")
-WOW64 = Windows("wow64", 32, r"C:\Program Files (x86)\Apache Group\Tomcat 4.1", "syswow64",
+X64 = Windows("x64", 64, r"C:\Program Files\Apache Group\Tomcat 4.1", "regedit")
+WOW64 = Windows("wow64", 32, r"C:\Program Files (x86)\Apache Group\Tomcat 4.1",
                 r"C:\windows\syswow64\regedit.exe")
 KINDS = {kind.name: kind for kind in (X64, WOW64)}
 
