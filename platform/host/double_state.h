@@ -54,7 +54,8 @@ struct State {
 
 State& TheState();
 
-// The host path that a Windows-style path of the tests stands for: "\" reads as "/".
+// The host path that a Windows-style path of the tests stands for: "\" reads as "/", and the drive
+// C: is the host's root, so that "C:\tmp\x" is "/tmp/x".
 std::string HostPath(std::wstring_view path);
 
 }  // namespace host_double::detail

@@ -1,7 +1,8 @@
 // Control over the host double of the platform layer, for the tests on Linux. The double keeps
-// the files real (POSIX files below a test's folder; "\" in a path reads as "/"), and stands in
-// for everything else: an in-memory registry that answers with Win32 result codes, scripted
-// message-box answers with a record of every box, recorded ODBC calls.
+// the files real (POSIX files below a test's folder; "\" in a path reads as "/", and the drive C:
+// is the host's root), and stands in for everything else: an in-memory registry that answers with
+// Win32 result codes, scripted message-box answers with a record of every box, recorded ODBC
+// calls.
 #pragma once
 
 #include <cstdint>

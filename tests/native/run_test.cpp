@@ -4,7 +4,6 @@
 
 #include <gmock/gmock.h>
 
-#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -41,12 +40,7 @@ class RunTest : public DoubleTest {
            host_double::OdbcCalls().empty();
   }
 
-  // A file below the machine's folder, named relative to the current folder: on the host the
-  // folder's own path begins with "/", which on a command line reads as a switch.
-  std::wstring Below(const std::wstring& name) const {
-    return std::filesystem::relative(std::filesystem::path(machine.root.path())).wstring() + L"\\" +
-           name;
-  }
+  std::wstring Below(const std::wstring& name) const { return machine.root / name; }
 
   FakeMachine machine;
   const std::wstring log = Below(L"ログ 1.log");

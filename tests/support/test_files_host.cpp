@@ -1,6 +1,7 @@
 // Test files on the host: real POSIX files below a fresh folder in /tmp.
 #include <stdlib.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -24,7 +25,9 @@ TempFolder::TempFolder() {
   if (::mkdtemp(pattern.data()) == nullptr) {
     throw std::runtime_error("mkdtemp failed");
   }
-  path_ = std::filesystem::path(pattern).wstring();
+  // On the drive C: of the double, so that its paths are full paths as a Windows folder's are.
+  path_ = L"C:" + std::filesystem::path(pattern).wstring();
+  std::replace(path_.begin(), path_.end(), L'/', L'\\');
 }
 
 TempFolder::~TempFolder() {
