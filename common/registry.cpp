@@ -1,5 +1,6 @@
 #include "common/registry.h"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <optional>
@@ -17,6 +18,8 @@ namespace registry = platform::registry;
 
 // The read buffer: 509 ANSI bytes of text and the NUL that ends it.
 constexpr std::size_t kReadBufferSize = 510;
+// A whole text value is read through a buffer that grows to its size; most fit the first.
+constexpr std::size_t kFirstTextBufferSize = 1024;
 // Reported for a value type that the routine does not write.
 constexpr long kUnsupportedType = 87;  // ERROR_INVALID_PARAMETER
 
@@ -117,27 +120,110 @@ std::optional<std::string> ValueData(std::wstring_view value, std::int16_t value
   }
 }
 
+// How opening a key to read one of its values went.
+enum class Opened {
+  kOpen,
+  kMissing,   // the key does not exist: nothing has been shown
+  kReported,  // any other failure, which has been shown
+};
+
+Opened OpenToRead(std::wstring_view registryPath, std::wstring_view valueName,
+                  registry::Key& opened) {
+  const SplitPath path = Split(registryPath);
+  const auto root = LookUpRoot(path.rootName);
+  if (!root) {
+    ReportWrongRoot(path.rootName);
+    return Opened::kReported;
+  }
+  const long result =
+      registry::OpenKey(*root, platform::ToAnsi(path.subKey), registry::kKeyRead, opened);
+  if (result == registry::kFileNotFound) {
+    return Opened::kMissing;
+  }
+  if (result != registry::kSuccess) {
+    Report(L"レジストリキーがオープン出来ません", registryPath, valueName);
+    return Opened::kReported;
+  }
+  return Opened::kOpen;
+}
+
+// Only this close is reported: a key closed on the way out of a failure has failed already.
+bool CloseAfterReading(registry::OpenedKey& key, std::wstring_view registryPath,
+                       std::wstring_view valueName) {
+  if (key.Close() != registry::kSuccess) {
+    Report(L"レジストリがクローズ出来ません", registryPath, valueName);
+    return false;
+  }
+  return true;
+}
+
+bool IsText(std::uint32_t type) {
+  return type == registry::kTypeString || type == registry::kTypeExpandString;
+}
+
+// The whole of a text value, however long: the size that the registry answers for a short buffer
+// is taken until the value fits, since another program may change it meanwhile. The text ends at
+// its first NUL, as Windows reads it when it builds the environment.
+std::optional<RegistryText> QueryWholeText(registry::Key key, const std::wstring& valueName) {
+  std::wstring buffer(kFirstTextBufferSize, L'\0');
+  for (;;) {
+    std::uint32_t type = 0;
+    auto count = static_cast<std::uint32_t>(buffer.size());
+    const long result = registry::QueryValueWide(key, valueName, type, buffer, count);
+    if (result == registry::kMoreData && count > buffer.size()) {
+      buffer.resize(count);
+      continue;
+    }
+    if (result != registry::kSuccess || !IsText(type)) {
+      return std::nullopt;
+    }
+    buffer.resize(std::min<std::size_t>(count, buffer.size()));
+    buffer.resize(std::min(buffer.find(L'\0'), buffer.size()));
+    return RegistryText{std::move(buffer), type};
+  }
+}
+
+// Creates or opens the key, then hands it to write(key, result of the create), which writes if it
+// can and answers the Win32 result code of the whole; the key is closed on every way out. A
+// failure is shown with the value that was to be written.
+template <typename Write>
+bool WriteValue(std::wstring_view registryPath, std::wstring_view valueName,
+                std::wstring_view value, const Write& write) {
+  const SplitPath path = Split(registryPath);
+  const auto root = LookUpRoot(path.rootName);
+  if (!root) {
+    ReportWrongRoot(path.rootName);
+    return false;
+  }
+
+  registry::Key opened = 0;
+  std::uint32_t disposition = 0;
+  const long result = registry::CreateKey(*root, platform::ToAnsi(path.subKey),
+                                          registry::kKeyAllAccess, opened, disposition);
+  registry::OpenedKey key(opened);
+  const long written = write(key.get(), result);
+  key.Close();  // a failed close loses nothing that was written
+
+  if (written != registry::kSuccess) {
+    Report(L"レジストリに書き込めません", registryPath, valueName, value);
+    return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 std::wstring GetRegistry(std::wstring_view registryPath, std::wstring_view valueName) {
   try {
     std::string buffer(kReadBufferSize, ' ');
-    const SplitPath path = Split(registryPath);
-    const auto root = LookUpRoot(path.rootName);
-    if (!root) {
-      ReportWrongRoot(path.rootName);
-      return std::wstring(kError);
-    }
-
     registry::Key opened = 0;
-    const long openResult =
-        registry::OpenKey(*root, platform::ToAnsi(path.subKey), registry::kKeyRead, opened);
-    if (openResult == registry::kFileNotFound) {
-      return std::wstring(kInvalidKey);
-    }
-    if (openResult != registry::kSuccess) {
-      Report(L"レジストリキーがオープン出来ません", registryPath, valueName);
-      return std::wstring(kError);
+    switch (OpenToRead(registryPath, valueName, opened)) {
+      case Opened::kMissing:
+        return std::wstring(kInvalidKey);
+      case Opened::kReported:
+        return std::wstring(kError);
+      case Opened::kOpen:
+        break;
     }
     registry::OpenedKey key(opened);
 
@@ -148,8 +234,7 @@ std::wstring GetRegistry(std::wstring_view registryPath, std::wstring_view value
       Report(L"レジストリキー値が取得出来ません", registryPath, valueName);
       return std::wstring(kError);
     }
-    if (key.Close() != registry::kSuccess) {
-      Report(L"レジストリがクローズ出来ません", registryPath, valueName);
+    if (!CloseAfterReading(key, registryPath, valueName)) {
       return std::wstring(kError);
     }
 
@@ -165,39 +250,62 @@ std::wstring GetRegistry(std::wstring_view registryPath, std::wstring_view value
   }
 }
 
+std::optional<RegistryText> GetRegistryText(std::wstring_view registryPath,
+                                            std::wstring_view valueName) {
+  try {
+    registry::Key opened = 0;
+    if (OpenToRead(registryPath, valueName, opened) != Opened::kOpen) {
+      return std::nullopt;
+    }
+    registry::OpenedKey key(opened);
+    const std::optional<RegistryText> value = QueryWholeText(key.get(), std::wstring(valueName));
+    if (!value) {
+      Report(L"レジストリキー値が取得出来ません", registryPath, valueName);
+      return std::nullopt;
+    }
+    if (!CloseAfterReading(key, registryPath, valueName)) {
+      return std::nullopt;
+    }
+    return value;
+  } catch (const std::exception& caught) {
+    ShowWarning(TrapMessage(L"GetRegistryText", caught));
+    return std::nullopt;
+  }
+}
+
 bool FU_SetRegistry(std::wstring_view registryPath, std::wstring_view valueName,
                     std::wstring_view value, std::int16_t valueType) {
   try {
-    const SplitPath path = Split(registryPath);
-    const auto root = LookUpRoot(path.rootName);
-    if (!root) {
-      ReportWrongRoot(path.rootName);
-      return false;
-    }
-
-    registry::Key opened = 0;
-    std::uint32_t disposition = 0;
-    long result = registry::CreateKey(*root, platform::ToAnsi(path.subKey), registry::kKeyAllAccess,
-                                      opened, disposition);
-    registry::OpenedKey key(opened);
-
-    const std::optional<std::string> data = ValueData(value, valueType);
-    if (!data) {
-      // Writing nothing and answering True would tell the caller a value is there that is not.
-      result = kUnsupportedType;
-    } else if (result == registry::kSuccess) {
-      result = registry::SetValue(key.get(), platform::ToAnsi(valueName),
-                                  static_cast<std::uint32_t>(valueType), *data);
-    }
-    key.Close();  // a failed close loses nothing that was written
-
-    if (result != registry::kSuccess) {
-      Report(L"レジストリに書き込めません", registryPath, valueName, value);
-      return false;
-    }
-    return true;
+    return WriteValue(registryPath, valueName, value, [&](registry::Key key, long created) {
+      const std::optional<std::string> data = ValueData(value, valueType);
+      if (!data) {
+        // Writing nothing and answering True would tell the caller a value is there that is not.
+        return kUnsupportedType;
+      }
+      return created != registry::kSuccess
+                 ? created
+                 : registry::SetValue(key, platform::ToAnsi(valueName),
+                                      static_cast<std::uint32_t>(valueType), *data);
+    });
   } catch (const std::exception& caught) {
     ShowWarning(TrapMessage(L"FU_SetRegistry", caught));
+    return false;
+  }
+}
+
+bool FU_SetRegistryText(std::wstring_view registryPath, std::wstring_view valueName,
+                        const RegistryText& value) {
+  try {
+    return WriteValue(registryPath, valueName, value.text, [&](registry::Key key, long created) {
+      if (!IsText(value.type)) {
+        return kUnsupportedType;
+      }
+      return created != registry::kSuccess ? created
+                                           : registry::SetValueWide(key, std::wstring(valueName),
+                                                                    value.type, value.text + L'\0');
+    });
+  } catch (const std::exception& caught) {
+    ShowWarning(TrapMessage(L"FU_SetRegistryText", caught));
     return false;
   }
 }

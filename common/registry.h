@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -22,5 +23,23 @@ std::wstring GetRegistry(std::wstring_view registryPath, std::wstring_view value
 // number given as decimal text). False after a failure, which has been reported.
 bool FU_SetRegistry(std::wstring_view registryPath, std::wstring_view valueName,
                     std::wstring_view value, std::int16_t valueType);
+
+// A text value as Windows keeps it: in UTF-16, which holds every character a value can hold, and
+// with its type, REG_SZ or REG_EXPAND_SZ.
+struct RegistryText {
+  std::wstring text;
+  std::uint32_t type = 0;
+};
+
+// The whole text of a value, however long, up to its first NUL. Nothing when the key does not exist
+// (nothing is shown) or after a failure, which is shown as GetRegistry shows it; a value of any
+// other type is one that cannot be read.
+std::optional<RegistryText> GetRegistryText(std::wstring_view registryPath,
+                                            std::wstring_view valueName);
+
+// Creates the key if needed, then writes the text in UTF-16 with its type. False after a failure,
+// shown as FU_SetRegistry shows it.
+bool FU_SetRegistryText(std::wstring_view registryPath, std::wstring_view valueName,
+                        const RegistryText& value);
 
 }  // namespace common

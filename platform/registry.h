@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <span>
 #include <string>
+#include <string_view>
 
 namespace platform::registry {
 
@@ -41,6 +42,10 @@ long OpenKey(Key root, const std::string& subKey, std::uint32_t access, Key& ope
 // RegQueryValueExA: fills data, sets size to the bytes stored (or needed) and type to the type.
 long QueryValue(Key key, const std::string& valueName, std::uint32_t& type, std::span<char> data,
                 std::uint32_t& size);
+// RegQueryValueExW: the same in UTF-16, which holds every character a value can hold. Sizes count
+// characters (wchar_t), not bytes.
+long QueryValueWide(Key key, const std::wstring& valueName, std::uint32_t& type,
+                    std::span<wchar_t> data, std::uint32_t& count);
 // RegCloseKey.
 long CloseKey(Key key);
 // RegCreateKeyExA: empty class, non-volatile, a zeroed security-attributes record.
@@ -49,6 +54,10 @@ long CreateKey(Key root, const std::string& subKey, std::uint32_t access, Key& o
 // RegSetValueExA.
 long SetValue(Key key, const std::string& valueName, std::uint32_t type,
               std::span<const char> data);
+
+// RegSetValueExW: text holds every character written, its terminating NUL included.
+long SetValueWide(Key key, const std::wstring& valueName, std::uint32_t type,
+                  std::wstring_view text);
 
 // Owns an opened key. Close reports the result of closing; a key still owned when its owner goes
 // out of scope is closed then, whatever the way out.

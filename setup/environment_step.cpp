@@ -1,6 +1,7 @@
 #include "setup/environment_step.h"
 
 #include <array>
+#include <optional>
 
 #include "common/registry.h"
 #include "platform/registry.h"
@@ -22,10 +23,6 @@ constexpr std::array<std::wstring_view, 6> kClassPathSuffixes{
     L"\\webapps\\tessal\\WEB-INF\\classes",
 };
 
-bool IsMarker(std::wstring_view value) {
-  return value == common::kError || value == common::kInvalidKey;
-}
-
 void SetEnvironment(std::wstring_view name, std::wstring_view value, std::int16_t type,
                     RunLog& log) {
   log.EnvironmentValue(name, static_cast<std::uint32_t>(type),
@@ -44,25 +41,30 @@ std::wstring ClassPath(std::wstring_view tomcatHome) {
 }
 
 void EnvironmentStep(const RunValues& run, RunLog& log) {
-  const std::wstring currentPath = common::GetRegistry(kEnvironmentKey, L"Path");
+  // Read and written in UTF-16, whole and with its type: Path is the machine's, shared with every
+  // program, and may hold any character and be of any length.
+  const std::optional<common::RegistryText> currentPath =
+      common::GetRegistryText(kEnvironmentKey, L"Path");
 
   SetEnvironment(L"CATALINA_HOME", run.tomcatHome, registry::kTypeString, log);
   SetEnvironment(L"CLASSPATH", ClassPath(run.tomcatHome), registry::kTypeString, log);
   SetEnvironment(L"JAVA_HOME", run.javaHome, registry::kTypeString, log);
 
-  // A marker is not the machine's Path: writing it back would replace the real one.
-  if (IsMarker(currentPath)) {
+  // Without the machine's Path there is nothing to add to: writing the JDK alone would replace it.
+  if (!currentPath) {
     log.PathLeft(L"it could not be read");
     return;
   }
   const std::wstring javaBin = run.javaHome + L"\\bin";
   // The folder names in Path are file names, which Windows compares without regard to case.
-  if (platform::ContainsIgnoringCase(currentPath, javaBin)) {
+  if (platform::ContainsIgnoringCase(currentPath->text, javaBin)) {
     log.PathLeft(L"it already holds " + javaBin);
     return;
   }
-  // Expandable, as Windows keeps it: its %SystemRoot% entries must stay references.
-  SetEnvironment(L"Path", currentPath + L";" + javaBin, registry::kTypeExpandString, log);
+  // Of the type it had: the %SystemRoot% entries of an expandable Path must stay references.
+  const common::RegistryText path{currentPath->text + L";" + javaBin, currentPath->type};
+  log.EnvironmentValue(L"Path", path.type,
+                       common::FU_SetRegistryText(kEnvironmentKey, L"Path", path));
 }
 
 }  // namespace setup

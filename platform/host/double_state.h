@@ -15,9 +15,24 @@
 
 namespace host_double::detail {
 
+// A value as the function of one width wrote it. Windows keeps text in UTF-16 and converts for the
+// ANSI functions; the double keeps what was written and converts for the functions of the other
+// width, which gives the same answers for every text that the code page holds.
+struct HeldValue {
+  std::uint32_t type = 0;
+  std::string ansi;   // written by an A function or a test as such
+  std::wstring wide;  // written by a W function or a test as such
+  bool isWide = false;
+
+  static HeldValue Ansi(std::uint32_t type, std::string bytes);
+  static HeldValue Wide(std::uint32_t type, std::wstring text);
+  std::string AnsiBytes() const;
+  std::wstring WideText() const;
+};
+
 struct RegistryKeyData {
   // Value names compare without regard to case, as in Windows; the key is the lower-case name.
-  std::map<std::string, StoredValue> values;
+  std::map<std::string, HeldValue> values;
 };
 
 // What an injected registry call does instead of its work: answer a code, or throw.

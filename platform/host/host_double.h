@@ -9,6 +9,7 @@
 #include <exception>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/registry.h"
@@ -71,9 +72,20 @@ void PutValue(platform::registry::Key root, const std::string& subKey, const std
 // A text value as the A functions store it: ANSI bytes and their terminating NUL.
 void PutString(platform::registry::Key root, const std::string& subKey, const std::string& name,
                const std::string& ansi, std::uint32_t type = platform::registry::kTypeString);
+// A text value as the W functions store it: every character, and its terminating NUL.
+void PutText(platform::registry::Key root, const std::string& subKey, const std::string& name,
+             std::wstring_view text, std::uint32_t type = platform::registry::kTypeString);
 bool KeyExists(platform::registry::Key root, const std::string& subKey);
+// A value as RegQueryValueExA gives it.
 std::optional<StoredValue> GetValue(platform::registry::Key root, const std::string& subKey,
                                     const std::string& name);
+// A value as RegQueryValueExW gives it: every character stored, NULs included.
+struct StoredText {
+  std::uint32_t type = 0;
+  std::wstring text;
+};
+std::optional<StoredText> GetText(platform::registry::Key root, const std::string& subKey,
+                                  const std::string& name);
 // The next call of that kind answers the code and does nothing else.
 void FailNext(RegistryCall call, long code);
 // The next call of that kind throws the exception instead, as an allocation that fails would in

@@ -4,11 +4,36 @@
 #include <cctype>
 #include <cstring>
 #include <exception>
+#include <utility>
 
 #include "platform/host/double_state.h"
 #include "platform/registry.h"
+#include "platform/text.h"
 
 namespace host_double::detail {
+
+HeldValue HeldValue::Ansi(std::uint32_t type, std::string bytes) {
+  HeldValue value;
+  value.type = type;
+  value.ansi = std::move(bytes);
+  return value;
+}
+
+HeldValue HeldValue::Wide(std::uint32_t type, std::wstring text) {
+  HeldValue value;
+  value.type = type;
+  value.wide = std::move(text);
+  value.isWide = true;
+  return value;
+}
+
+std::string HeldValue::AnsiBytes() const {
+  return isWide ? platform::ToAnsi(wide) : ansi;
+}
+
+std::wstring HeldValue::WideText() const {
+  return isWide ? wide : platform::FromAnsi(ansi);
+}
 
 std::string Lower(std::string text) {
   std::transform(text.begin(), text.end(), text.begin(),
@@ -58,6 +83,7 @@ constexpr long kInvalidHandle = 6;
 
 using host_double::RegistryCall;
 using host_double::detail::CreateKeyChain;
+using host_double::detail::HeldValue;
 using host_double::detail::Lower;
 using host_double::detail::RootName;
 using host_double::detail::TheState;
@@ -94,6 +120,50 @@ std::optional<long> InjectedFault(RegistryCall call) {
   return fault.code;
 }
 
+// The value that a query asks for, or nothing with the code that the query answers.
+const HeldValue* Look(Key key, const std::string& valueName, long& result) {
+  if (auto fault = InjectedFault(RegistryCall::kQuery)) {
+    result = *fault;
+    return nullptr;
+  }
+  const auto path = PathOf(key);
+  if (!path) {
+    result = kInvalidHandle;
+    return nullptr;
+  }
+  const auto& values = TheState().keys[*path].values;
+  const auto found = values.find(Lower(valueName));
+  result = found == values.end() ? kFileNotFound : kSuccess;
+  return found == values.end() ? nullptr : &found->second;
+}
+
+long Store(Key key, const std::string& valueName, HeldValue value) {
+  ++TheState().registryWrites;
+  if (auto fault = InjectedFault(RegistryCall::kSet)) {
+    return *fault;
+  }
+  const auto path = PathOf(key);
+  if (!path) {
+    return kInvalidHandle;
+  }
+  TheState().keys[*path].values[Lower(valueName)] = std::move(value);
+  return kSuccess;
+}
+
+// Copies a value into the caller's buffer as the registry does: all of it, or nothing but the size
+// it needs.
+template <typename Char>
+long Hand(const std::basic_string<Char>& value, std::span<Char> data, std::uint32_t& size) {
+  const auto needed = static_cast<std::uint32_t>(value.size());
+  if (needed > size || needed > data.size()) {
+    size = needed;
+    return kMoreData;
+  }
+  std::copy(value.begin(), value.end(), data.begin());
+  size = needed;
+  return kSuccess;
+}
+
 Key NewHandle(const std::string& path) {
   auto& state = TheState();
   const Key key = state.nextHandle;
@@ -127,28 +197,24 @@ long OpenKey(Key root, const std::string& subKey, std::uint32_t access, Key& ope
 
 long QueryValue(Key key, const std::string& valueName, std::uint32_t& type, std::span<char> data,
                 std::uint32_t& size) {
-  if (auto fault = InjectedFault(RegistryCall::kQuery)) {
-    return *fault;
+  long result = kSuccess;
+  const HeldValue* const held = Look(key, valueName, result);
+  if (held == nullptr) {
+    return result;
   }
-  const auto path = PathOf(key);
-  if (!path) {
-    return kInvalidHandle;
+  type = held->type;
+  return Hand(held->AnsiBytes(), data, size);
+}
+
+long QueryValueWide(Key key, const std::wstring& valueName, std::uint32_t& type,
+                    std::span<wchar_t> data, std::uint32_t& count) {
+  long result = kSuccess;
+  const HeldValue* const held = Look(key, platform::ToAnsi(valueName), result);
+  if (held == nullptr) {
+    return result;
   }
-  const auto& values = TheState().keys[*path].values;
-  const auto found = values.find(Lower(valueName));
-  if (found == values.end()) {
-    return kFileNotFound;
-  }
-  const auto& stored = found->second;
-  type = stored.type;
-  const auto needed = static_cast<std::uint32_t>(stored.bytes.size());
-  if (needed > size || needed > data.size()) {
-    size = needed;
-    return kMoreData;
-  }
-  std::memcpy(data.data(), stored.bytes.data(), stored.bytes.size());
-  size = needed;
-  return kSuccess;
+  type = held->type;
+  return Hand(held->WideText(), data, count);
 }
 
 long CloseKey(Key key) {
@@ -181,16 +247,12 @@ long CreateKey(Key root, const std::string& subKey, std::uint32_t access, Key& o
 
 long SetValue(Key key, const std::string& valueName, std::uint32_t type,
               std::span<const char> data) {
-  ++TheState().registryWrites;
-  if (auto fault = InjectedFault(RegistryCall::kSet)) {
-    return *fault;
-  }
-  const auto path = PathOf(key);
-  if (!path) {
-    return kInvalidHandle;
-  }
-  TheState().keys[*path].values[Lower(valueName)] = {type, std::string(data.begin(), data.end())};
-  return kSuccess;
+  return Store(key, valueName, HeldValue::Ansi(type, std::string(data.begin(), data.end())));
+}
+
+long SetValueWide(Key key, const std::wstring& valueName, std::uint32_t type,
+                  std::wstring_view text) {
+  return Store(key, platform::ToAnsi(valueName), HeldValue::Wide(type, std::wstring(text)));
 }
 
 }  // namespace platform::registry
@@ -204,6 +266,21 @@ std::string FullPath(Key root, const std::string& subKey) {
   const std::string path = *detail::RootName(root);
   return subKey.empty() ? path : path + "\\" + detail::Lower(subKey);
 }
+
+detail::HeldValue& Hold(Key root, const std::string& subKey, const std::string& name) {
+  PutKey(root, subKey);
+  return detail::TheState().keys[FullPath(root, subKey)].values[detail::Lower(name)];
+}
+
+const detail::HeldValue* Find(Key root, const std::string& subKey, const std::string& name) {
+  const auto& keys = detail::TheState().keys;
+  const auto key = keys.find(FullPath(root, subKey));
+  if (key == keys.end()) {
+    return nullptr;
+  }
+  const auto value = key->second.values.find(detail::Lower(name));
+  return value == key->second.values.end() ? nullptr : &value->second;
+}
 }  // namespace
 
 void PutKey(Key root, const std::string& subKey) {
@@ -213,9 +290,12 @@ void PutKey(Key root, const std::string& subKey) {
 
 void PutValue(Key root, const std::string& subKey, const std::string& name, std::uint32_t type,
               std::string bytes) {
-  PutKey(root, subKey);
-  detail::TheState().keys[FullPath(root, subKey)].values[detail::Lower(name)] = {type,
-                                                                                 std::move(bytes)};
+  Hold(root, subKey, name) = detail::HeldValue::Ansi(type, std::move(bytes));
+}
+
+void PutText(Key root, const std::string& subKey, const std::string& name, std::wstring_view text,
+             std::uint32_t type) {
+  Hold(root, subKey, name) = detail::HeldValue::Wide(type, std::wstring(text) + L'\0');
 }
 
 void PutString(Key root, const std::string& subKey, const std::string& name,
@@ -228,16 +308,19 @@ bool KeyExists(Key root, const std::string& subKey) {
 }
 
 std::optional<StoredValue> GetValue(Key root, const std::string& subKey, const std::string& name) {
-  const auto& keys = detail::TheState().keys;
-  const auto key = keys.find(FullPath(root, subKey));
-  if (key == keys.end()) {
+  const detail::HeldValue* const held = Find(root, subKey, name);
+  if (held == nullptr) {
     return std::nullopt;
   }
-  const auto value = key->second.values.find(detail::Lower(name));
-  if (value == key->second.values.end()) {
+  return StoredValue{held->type, held->AnsiBytes()};
+}
+
+std::optional<StoredText> GetText(Key root, const std::string& subKey, const std::string& name) {
+  const detail::HeldValue* const held = Find(root, subKey, name);
+  if (held == nullptr) {
     return std::nullopt;
   }
-  return value->second;
+  return StoredText{held->type, held->WideText()};
 }
 
 void FailNext(RegistryCall call, long code) {

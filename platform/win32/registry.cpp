@@ -48,6 +48,18 @@ long QueryValue(Key key, const std::string& valueName, std::uint32_t& type, std:
   return result;
 }
 
+long QueryValueWide(Key key, const std::wstring& valueName, std::uint32_t& type,
+                    std::span<wchar_t> data, std::uint32_t& count) {
+  DWORD valueType = 0;
+  DWORD valueSize = BufferSize(data.size_bytes());
+  const LONG result = ::RegQueryValueExW(ToHkey(key), valueName.c_str(), nullptr, &valueType,
+                                         reinterpret_cast<BYTE*>(data.data()), &valueSize);
+  type = valueType;
+  // A value of an odd number of bytes still needs a whole character to hold its last byte.
+  count = (valueSize + 1) / sizeof(wchar_t);
+  return result;
+}
+
 long CloseKey(Key key) {
   return ::RegCloseKey(ToHkey(key));
 }
@@ -75,6 +87,16 @@ long SetValue(Key key, const std::string& valueName, std::uint32_t type,
   return ::RegSetValueExA(ToHkey(key), valueName.c_str(), 0, type,
                           reinterpret_cast<const BYTE*>(data.data()),
                           static_cast<DWORD>(data.size()));
+}
+
+long SetValueWide(Key key, const std::wstring& valueName, std::uint32_t type,
+                  std::wstring_view text) {
+  if (text.size() > MAXDWORD / sizeof(wchar_t)) {
+    return ERROR_INVALID_PARAMETER;
+  }
+  return ::RegSetValueExW(ToHkey(key), valueName.c_str(), 0, type,
+                          reinterpret_cast<const BYTE*>(text.data()),
+                          static_cast<DWORD>(text.size() * sizeof(wchar_t)));
 }
 
 }  // namespace platform::registry

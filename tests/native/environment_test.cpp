@@ -16,9 +16,14 @@ const setup::RunValues kRun{L"C:\\j2sdk1.4.2", L"C:\\Tomcat", L"C:/Tomcat"};
 
 class EnvironmentTest : public DoubleTest {
  protected:
-  static void SetPath(const std::string& path) {
-    host_double::PutString(kLocalMachine, kEnvironment, "Path", path,
-                           platform::registry::kTypeExpandString);
+  static void SetPath(std::wstring_view path,
+                      std::uint32_t type = platform::registry::kTypeExpandString) {
+    host_double::PutText(kLocalMachine, kEnvironment, "Path", path, type);
+  }
+  // Path as the W functions read it, each of its characters.
+  static host_double::StoredText StoredPath() {
+    return host_double::GetText(kLocalMachine, kEnvironment, "Path")
+        .value_or(host_double::StoredText{0, L"<missing>"});
   }
   static std::optional<host_double::StoredValue> Stored(const char* name) {
     return host_double::GetValue(kLocalMachine, kEnvironment, name);
@@ -42,7 +47,7 @@ TEST(ClassPath, NamesTheSixEntriesBelowTomcatWithoutTrailingSeparator) {
 }
 
 TEST_F(EnvironmentTest, WritesTheThreeValuesAndAppendsTheJdkToPathKeepingItExpandable) {
-  SetPath("%SystemRoot%\\system32;%SystemRoot%");
+  SetPath(L"%SystemRoot%\\system32;%SystemRoot%");
   host_double::PutString(kLocalMachine, kEnvironment, "CLASSPATH", "D:\\old.jar");
   setup::EnvironmentStep(kRun, log);
   EXPECT_EQ(Text("CATALINA_HOME"), "C:\\Tomcat");
@@ -51,36 +56,50 @@ TEST_F(EnvironmentTest, WritesTheThreeValuesAndAppendsTheJdkToPathKeepingItExpan
       << "an earlier CLASSPATH is replaced";
   EXPECT_EQ(Text("JAVA_HOME"), "C:\\j2sdk1.4.2");
   EXPECT_EQ(Stored("JAVA_HOME")->type, 1u);
-  EXPECT_EQ(Text("Path"), "%SystemRoot%\\system32;%SystemRoot%;C:\\j2sdk1.4.2\\bin");
-  EXPECT_EQ(Stored("Path")->type, 2u);
+  EXPECT_EQ(StoredPath().text,
+            L"%SystemRoot%\\system32;%SystemRoot%;C:\\j2sdk1.4.2\\bin" + std::wstring(1, L'\0'));
+  EXPECT_EQ(StoredPath().type, 2u);
   EXPECT_TRUE(host_double::ShownMessages().empty());
 }
 
-TEST_F(EnvironmentTest, APathThatHoldsTheJdkInAnyCaseIsLeftAlone) {
-  SetPath("C:\\WINDOWS\\system32;c:\\J2SDK1.4.2\\BIN");
+// Path is the machine's, shared with every program: it comes back as it was, each character and
+// its type, however long, with the JDK added once.
+struct PathCase {
+  const char* name;
+  std::wstring before;
+  std::uint32_t type;
+  std::wstring after;  // with its terminating NUL
+};
+
+class PathKept : public EnvironmentTest, public ::testing::WithParamInterface<PathCase> {};
+
+const std::wstring kLongPath = L"C:\\Tools\\Zürich\\bin;" + std::wstring(2000, L'x');
+const std::wstring kJdkBin = L";C:\\j2sdk1.4.2\\bin";
+INSTANTIATE_TEST_SUITE_P(
+    Environment, PathKept,
+    ::testing::Values(PathCase{"LongerThanAnyBuffer", kLongPath, 2, kLongPath + kJdkBin + L'\0'},
+                      PathCase{"CharactersNoCodePageHolds", L"C:\\Zürich;D:\\𠮷;E:\\Ωmega", 1,
+                               L"C:\\Zürich;D:\\𠮷;E:\\Ωmega" + kJdkBin + L'\0'},
+                      PathCase{"HoldingTheJdkInAnyCase", L"C:\\Zürich;c:\\J2SDK1.4.2\\BIN", 1,
+                               std::wstring(L"C:\\Zürich;c:\\J2SDK1.4.2\\BIN") + L'\0'},
+                      PathCase{"Empty", L"", 2, kJdkBin + L'\0'}),
+    [](const auto& param) { return std::string(param.param.name); });
+
+TEST_P(PathKept, InEveryCharacterAndItsType) {
+  SetPath(GetParam().before, GetParam().type);
   setup::EnvironmentStep(kRun, log);
-  EXPECT_EQ(Text("Path"), "C:\\WINDOWS\\system32;c:\\J2SDK1.4.2\\BIN");
+  EXPECT_EQ(StoredPath().text, GetParam().after);
+  EXPECT_EQ(StoredPath().type, GetParam().type);
   setup::EnvironmentStep(kRun, log);
-  EXPECT_EQ(Text("Path"), "C:\\WINDOWS\\system32;c:\\J2SDK1.4.2\\BIN");
+  EXPECT_EQ(StoredPath().text, GetParam().after) << "a second run adds nothing";
+  EXPECT_TRUE(host_double::ShownMessages().empty());
 }
 
-TEST_F(EnvironmentTest, ASecondRunAppendsNothing) {
-  SetPath("C:\\WINDOWS\\system32");
+TEST_F(EnvironmentTest, APathThatCannotBeReadIsNotWrittenButTheOtherValuesAre) {
+  SetPath(L"C:\\WINDOWS");
+  host_double::FailNext(host_double::RegistryCall::kQuery, 5);
   setup::EnvironmentStep(kRun, log);
-  setup::EnvironmentStep(kRun, log);
-  EXPECT_EQ(Text("Path"), "C:\\WINDOWS\\system32;C:\\j2sdk1.4.2\\bin");
-}
-
-TEST_F(EnvironmentTest, AnEmptyPathGetsTheJdkAfterASeparator) {
-  SetPath("");
-  setup::EnvironmentStep(kRun, log);
-  EXPECT_EQ(Text("Path"), ";C:\\j2sdk1.4.2\\bin");
-}
-
-TEST_F(EnvironmentTest, AnUnreadablePathIsNotWrittenButTheOtherValuesAre) {
-  SetPath(std::string(510, 'x'));  // longer than the read buffer
-  setup::EnvironmentStep(kRun, log);
-  EXPECT_EQ(Text("Path"), std::string(510, 'x'));
+  EXPECT_EQ(StoredPath().text, std::wstring(L"C:\\WINDOWS") + L'\0');
   EXPECT_EQ(Text("JAVA_HOME"), "C:\\j2sdk1.4.2");
   EXPECT_EQ(host_double::ShownMessages().size(), 1u) << "only the read failure is reported";
 }

@@ -80,6 +80,22 @@ TEST_F(RegistryRoutinesWin32, ReadsFiveHundredNineBytesAndRefusesFiveHundredTen)
                                               kPath + L"TooLong"));
 }
 
+TEST_F(RegistryRoutinesWin32, TextValuesGoBothWaysWholeInEveryCharacterAndTheirType) {
+  const std::wstring text = L"C:\\Zürich\\𠮷;" + std::wstring(4000, L'x');
+  EXPECT_TRUE(common::FU_SetRegistryText(kPath, L"Path", {text, REG_EXPAND_SZ}));
+  EXPECT_TRUE(common::FU_SetRegistryText(kPath, L"Plain", {L"Ωmega", REG_SZ}));
+  const auto path = common::GetRegistryText(kPath, L"Path");
+  ASSERT_TRUE(path.has_value());
+  EXPECT_EQ(path->text, text);
+  EXPECT_EQ(path->type, DWORD{REG_EXPAND_SZ});
+  EXPECT_EQ(common::GetRegistryText(kPath, L"Plain")->type, DWORD{REG_SZ});
+  Store("Number", REG_DWORD, std::string("\x2a\0\0\0", 4));
+  EXPECT_FALSE(common::GetRegistryText(kPath, L"Number").has_value()) << "no text";
+  EXPECT_FALSE(common::GetRegistryText(kPath + std::wstring(L"\\none"), L"Path").has_value());
+  EXPECT_THAT(Texts(), ::testing::ElementsAre(std::wstring(L"レジストリキー値が取得出来ません") +
+                                              kPath + L"Number"));
+}
+
 TEST_F(RegistryRoutinesWin32, WritesTextNumbersAndExpandableTextAndCreatesTheChain) {
   const std::wstring deep = std::wstring(kPath) + L"\\a\\b";
   const std::string deepKey = std::string(kSubKey) + "\\a\\b";
