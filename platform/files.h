@@ -34,6 +34,10 @@ class DirectoryListing {
   std::unique_ptr<State> state_;
 };
 
+// Whether a folder of that name exists; a file of that name is none. A drive's root ("C:\\") and a
+// share's ("\\\\server\\share") are folders. A name that cannot be looked at counts as missing.
+bool IsFolder(std::wstring_view path);
+
 // Creates one folder; its parent must exist and the name must be free.
 void MakeFolder(std::wstring_view path);
 

@@ -2,11 +2,12 @@
 
 #include <algorithm>
 #include <optional>
+#include <utility>
 
 #include "common/error_trap.h"
-#include "common/registry.h"
 #include "platform/process.h"
 #include "platform/ui.h"
+#include "setup/products.h"
 #include "setup/steps.h"
 
 namespace setup {
@@ -14,36 +15,27 @@ namespace {
 
 namespace box = platform::box;
 
-struct Product {
-  std::wstring_view name;  // as the log names it
-  std::wstring_view key;
-  std::wstring_view valueName;
-  std::wstring_view notInstalled;
-};
-
-constexpr Product kJdk{L"JDK 1.4",
-                       L"HKEY_LOCAL_MACHINE\\SOFTWARE\\JavaSoft\\Java Development Kit\\1.4",
-                       L"JavaHome", L"Java 2 SDK 1.4がインストールされていません。"};
-constexpr Product kTomcat{L"Tomcat 4.1",
-                          L"HKEY_LOCAL_MACHINE\\SOFTWARE\\Apache Software Foundation\\Tomcat\\4.1",
-                          L"", L"Apache Tomcat 4.1.40がインストールされていません。"};
-
 constexpr std::wstring_view kInstallFirst = L"\r先にインストールを行って下さい。";
 
-// A product's folder, or nothing after its message has been shown. "ERROR" has been reported by
-// the registry routine already and is no folder to write anywhere.
-std::optional<std::wstring> FindProductFolder(const Product& product, RunLog& log) {
-  std::wstring folder = common::GetRegistry(product.key, product.valueName);
-  log.Product(product.name, product.key, folder);
-  if (folder == common::kInvalidKey) {
-    platform::ShowMessage(std::wstring(product.notInstalled) + std::wstring(kInstallFirst),
-                          box::kCritical);
-    return std::nullopt;
+// A product's folder, or nothing after the run has said why there is none. "ERROR" has been
+// reported by the registry routine already and is no folder to write anywhere.
+std::optional<std::wstring> InstalledFolder(const Product& product, RunLog& log) {
+  ProductFolder found = FindProductFolder(product);
+  log.Product(product, found);
+  switch (found.state) {
+    case ProductFolder::State::kFound:
+      return std::move(found.folder);
+    case ProductFolder::State::kUnreadable:
+      return std::nullopt;
+    case ProductFolder::State::kKeyMissing:
+    case ProductFolder::State::kNoFolderName:
+    case ProductFolder::State::kNotFullPath:
+    case ProductFolder::State::kFolderMissing:
+      break;
   }
-  if (folder == common::kError) {
-    return std::nullopt;
-  }
-  return folder;
+  platform::ShowMessage(std::wstring(product.notInstalled) + std::wstring(kInstallFirst),
+                        box::kCritical);
+  return std::nullopt;
 }
 
 }  // namespace
@@ -67,11 +59,11 @@ ExitCode Main(RunLog& log) {
     return answer == box::kNo ? ExitCode::kDeclined : ExitCode::kFailed;
   }
 
-  const auto javaHome = FindProductFolder(kJdk, log);
+  const auto javaHome = InstalledFolder(kJdk, log);
   if (!javaHome) {
     return ExitCode::kProductMissing;
   }
-  const auto tomcatHome = FindProductFolder(kTomcat, log);
+  const auto tomcatHome = InstalledFolder(kTomcat, log);
   if (!tomcatHome) {
     return ExitCode::kProductMissing;
   }

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <array>
 
-#include "common/registry.h"
 #include "platform/failure.h"
 #include "platform/registry.h"
 #include "platform/text.h"
@@ -73,6 +72,25 @@ std::wstring OnOneLine(std::wstring_view text) {
   return line;
 }
 
+std::wstring Finding(const ProductFolder& found) {
+  using State = ProductFolder::State;
+  switch (found.state) {
+    case State::kFound:
+      return found.folder;
+    case State::kKeyMissing:
+      return L"not installed";
+    case State::kUnreadable:
+      return L"unreadable";
+    case State::kNoFolderName:
+      return L"not installed, its key names no folder";
+    case State::kNotFullPath:
+      return L"not installed, " + found.folder + L" is not a full path";
+    case State::kFolderMissing:
+      return L"not installed, there is no folder " + found.folder;
+  }
+  return {};
+}
+
 std::wstring Counted(std::size_t count, std::wstring_view noun) {
   std::wstring text = std::to_wstring(count) + L' ' + std::wstring(noun);
   if (count != 1) {
@@ -126,14 +144,9 @@ void RunLog::Message(std::wstring_view prompt, int code, std::wstring_view capti
   Write(Joined({L"message ", std::to_wstring(code), L" [", caption, L"] ", OnOneLine(prompt)}));
 }
 
-void RunLog::Product(std::wstring_view product, std::wstring_view key, std::wstring_view found) {
-  std::wstring_view what = found;
-  if (found == common::kInvalidKey) {
-    what = L"not installed";
-  } else if (found == common::kError) {
-    what = L"unreadable";
-  }
-  Write(Joined({L"product ", product, L": ", what, L" (", key, L", ", kRegistryView, L")"}));
+void RunLog::Product(const setup::Product& product, const ProductFolder& found) {
+  Write(Joined({L"product ", product.name, L": ", Finding(found), L" (", product.key, L", ",
+                kRegistryView, L")"}));
 }
 
 void RunLog::EnvironmentValue(std::wstring_view name, std::uint32_t type, bool written) {

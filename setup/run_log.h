@@ -15,6 +15,7 @@
 #include "platform/files.h"
 #include "setup/configuration_rewrite.h"
 #include "setup/exit_code.h"
+#include "setup/products.h"
 
 namespace setup {
 
@@ -30,8 +31,8 @@ class RunLog {
 
   // A message the run showed, or would have shown had it not been quiet.
   void Message(std::wstring_view prompt, int code, std::wstring_view caption);
-  // What a product's key gave: its folder, or the marker of GetRegistry.
-  void Product(std::wstring_view product, std::wstring_view key, std::wstring_view found);
+  // Where a product's key says it is, or why it is not installed.
+  void Product(const setup::Product& product, const ProductFolder& found);
   void EnvironmentValue(std::wstring_view name, std::uint32_t type, bool written);
   void PathLeft(std::wstring_view why);
   void Deployed(std::wstring_view source, std::wstring_view destination, std::size_t files);

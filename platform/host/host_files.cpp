@@ -48,7 +48,7 @@ class FileDescriptor {
   int fd_;
 };
 
-bool IsFolder(const std::string& hostPath) {
+bool IsHostFolder(const std::string& hostPath) {
   struct stat info {};
   return ::stat(hostPath.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
@@ -61,7 +61,7 @@ std::string ParentOf(const std::string& hostPath) {
 // Windows tells a missing file (2) from a missing folder on the way to it (3).
 [[noreturn]] void ThrowFileFailure(std::wstring_view path) {
   const int error = errno;
-  if ((error == ENOENT && !IsFolder(ParentOf(HostPath(path)))) || error == ENOTDIR) {
+  if ((error == ENOENT && !IsHostFolder(ParentOf(HostPath(path)))) || error == ENOTDIR) {
     throw SystemFailure(kPathNotFound, path);
   }
   errno = error;
@@ -75,7 +75,7 @@ FileDescriptor OpenOrThrow(std::wstring_view path, int flags) {
     ThrowFileFailure(path);
   }
   // Opening a folder as a file succeeds on POSIX for reading; Windows refuses it.
-  if (IsFolder(hostPath)) {
+  if (IsHostFolder(hostPath)) {
     ::close(fd);
     throw SystemFailure(kAccessDenied, path);
   }
@@ -266,8 +266,8 @@ DirectoryListing::DirectoryListing(std::wstring_view pattern, ListingAttributes 
       continue;
     }
     const std::string hostPath = prefix + name;
-    const bool plainFile =
-        !state.hidden.contains(hostPath) && !state.system.contains(hostPath) && !IsFolder(hostPath);
+    const bool plainFile = !state.hidden.contains(hostPath) && !state.system.contains(hostPath) &&
+                           !IsHostFolder(hostPath);
     if (attributes == ListingAttributes::kPlainFiles && !plainFile) {
       continue;
     }
@@ -291,6 +291,10 @@ std::wstring DirectoryListing::Next() {
 }
 
 // --- Folders and copies ------------------------------------------------------------------------
+
+bool IsFolder(std::wstring_view path) {
+  return IsHostFolder(HostPath(path));
+}
 
 void MakeFolder(std::wstring_view path) {
   if (::mkdir(HostPath(path).c_str(), 0777) != 0) {

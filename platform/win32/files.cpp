@@ -143,6 +143,11 @@ std::wstring DirectoryListing::Next() {
   return {};
 }
 
+bool IsFolder(std::wstring_view path) {
+  const DWORD attributes = ::GetFileAttributesW(std::wstring(path).c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
 void MakeFolder(std::wstring_view path) {
   const std::wstring folder(path);
   if (!::CreateDirectoryW(folder.c_str(), nullptr)) {

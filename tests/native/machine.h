@@ -15,17 +15,22 @@ class FakeMachine {
       : javaHome(root / L"jdk"), tomcatHome(root / L"tomcat"), distribution(root / L"dist") {
     test_support::MakeFolders(javaHome + L"\\jre");
     test_support::MakeFolders(tomcatHome + L"\\webapps");
-    test_support::MakeFolders(distribution);
     host_double::SetSetupFolder(distribution);
   }
 
-  void RegisterProducts() const {
+  void RegisterJdk(const std::wstring& folder) const {
     host_double::PutString(platform::registry::kLocalMachine,
                            "SOFTWARE\\JavaSoft\\Java Development Kit\\1.4", "JavaHome",
-                           platform::ToAnsi(javaHome));
+                           platform::ToAnsi(folder));
+  }
+  void RegisterTomcat(const std::wstring& folder) const {
     host_double::PutString(platform::registry::kLocalMachine,
                            "SOFTWARE\\Apache Software Foundation\\Tomcat\\4.1", "",
-                           platform::ToAnsi(tomcatHome));
+                           platform::ToAnsi(folder));
+  }
+  void RegisterProducts() const {
+    RegisterJdk(javaHome);
+    RegisterTomcat(tomcatHome);
   }
 
   // One file in the folder, creating the folder and its parents.

@@ -4,34 +4,37 @@
 
 #include "app/run.h"
 #include "double_fixture.h"
+#include "log_events.h"
 #include "machine.h"
 #include "platform/registry.h"
+#include "platform/text.h"
+#include "setup/products.h"
 
 namespace {
 
 using host_double::ShownMessage;
 using platform::registry::kLocalMachine;
 using setup::ExitCode;
+using ::testing::AllOf;
+using ::testing::Contains;
 using ::testing::ElementsAre;
+using ::testing::HasSubstr;
+using ::testing::StartsWith;
 
 constexpr char kJdkSubKey[] = "SOFTWARE\\JavaSoft\\Java Development Kit\\1.4";
 constexpr char kTomcatSubKey[] = "SOFTWARE\\Apache Software Foundation\\Tomcat\\4.1";
 constexpr wchar_t kConfirm[] = L"セットアップを開始してよろしいですか？";
 
-void RegisterJdk() {
-  host_double::PutString(kLocalMachine, kJdkSubKey, "JavaHome", "C:\\j2sdk1.4.2");
-}
-void RegisterTomcat() {
-  host_double::PutString(kLocalMachine, kTomcatSubKey, "", "C:\\Tomcat");
-}
-
 class MainTest : public DoubleTest {
  protected:
+  void RegisterJdk() const { machine.RegisterJdk(machine.javaHome); }
+  void RegisterTomcat() const { machine.RegisterTomcat(machine.tomcatHome); }
   static bool NothingWritten() {
     return host_double::RegistryWriteCount() == 0 && host_double::OdbcCalls().empty() &&
            host_double::BusyPointerChanges().empty();
   }
 
+  FakeMachine machine;
   setup::RunLog log;
 };
 
@@ -94,8 +97,8 @@ TEST_F(MainTest, WithoutTomcatItsMessageEndsTheRun) {
 // "ERROR" is no folder: the product's key is there but its value cannot be read.
 struct UnreadableFolder {
   const char* product;
-  void (*registerProducts)();  // the products as this case leaves them
-  std::wstring message;        // the registry routine's, the only one after the question
+  void (*registerProducts)(const FakeMachine&);  // the products as this case leaves them
+  std::wstring message;  // the registry routine's, the only one after the question
   std::vector<std::string> opened;
 };
 
@@ -108,7 +111,7 @@ class UnreadableFolderTest : public MainTest,
 
 TEST_P(UnreadableFolderTest, EndsTheRunAfterTheRegistryMessageOnly) {
   const UnreadableFolder& folder = GetParam();
-  folder.registerProducts();
+  folder.registerProducts(machine);
   host_double::ScriptAnswers({6});
   EXPECT_EQ(setup::Main(log), ExitCode::kProductMissing);
   EXPECT_THAT(Prompts(), ElementsAre(kConfirm, folder.message));
@@ -121,17 +124,17 @@ INSTANTIATE_TEST_SUITE_P(
     EitherProduct, UnreadableFolderTest,
     ::testing::Values(
         UnreadableFolder{"Jdk",
-                         [] {
+                         [](const FakeMachine& machine) {
                            host_double::PutKey(kLocalMachine, kJdkSubKey);  // without JavaHome
-                           RegisterTomcat();
+                           machine.RegisterTomcat(machine.tomcatHome);
                          },
                          L"レジストリキー値が取得出来ません"
                          L"HKEY_LOCAL_MACHINE\\SOFTWARE\\JavaSoft\\Java Development Kit\\1.4"
                          L"JavaHome",
                          {kJdkSubKey}},
         UnreadableFolder{"Tomcat",
-                         [] {
-                           RegisterJdk();
+                         [](const FakeMachine& machine) {
+                           machine.RegisterJdk(machine.javaHome);
                            host_double::PutKey(kLocalMachine, kTomcatSubKey);  // no default value
                          },
                          L"レジストリキー値が取得出来ません"
@@ -139,8 +142,72 @@ INSTANTIATE_TEST_SUITE_P(
                          {kJdkSubKey, kTomcatSubKey}}),
     [](const auto& param) { return std::string(param.param.product); });
 
+// A key that names no folder of an installed product, as an uninstaller may leave it behind.
+struct FolderNotThere {
+  const char* name;
+  const setup::Product& product;
+  std::wstring (*folder)(const FakeMachine&);
+  const char* why;  // as the log's product line says it
+};
+
+void PrintTo(const FolderNotThere& folder, std::ostream* out) {
+  *out << folder.name;
+}
+
+class FolderNotThereTest : public MainTest, public ::testing::WithParamInterface<FolderNotThere> {};
+
+TEST_P(FolderNotThereTest, IsAProductNotInstalledAndChangesNothing) {
+  const FolderNotThere& notThere = GetParam();
+  machine.RegisterProducts();
+  test_support::WriteBytes(machine.root / L"file", "");
+  const std::wstring folder = notThere.folder(machine);
+  if (&notThere.product == &setup::kJdk) {
+    machine.RegisterJdk(folder);
+  } else {
+    machine.RegisterTomcat(folder);
+  }
+  log.Open(machine.root / L"setup.log", L"1.01");
+  host_double::ScriptAnswers({6});
+  EXPECT_EQ(setup::Main(log), ExitCode::kProductMissing);
+  EXPECT_THAT(Prompts(), ElementsAre(kConfirm, std::wstring(notThere.product.notInstalled) +
+                                                   L"\r先にインストールを行って下さい。"));
+  EXPECT_TRUE(NothingWritten());
+  EXPECT_THAT(LogEvents(machine.root / L"setup.log"),
+              Contains(AllOf(StartsWith("product " + platform::ToUtf8(notThere.product.name)),
+                             HasSubstr(notThere.why))));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    EitherProduct, FolderNotThereTest,
+    ::testing::Values(
+        FolderNotThere{"Empty", setup::kJdk, [](const FakeMachine&) { return std::wstring(); },
+                       ": not installed, its key names no folder ("},
+        FolderNotThere{"Relative", setup::kTomcat,
+                       [](const FakeMachine&) { return std::wstring(L"Tomcat 4.1"); },
+                       ": not installed, Tomcat 4.1 is not a full path ("},
+        FolderNotThere{"OnTheCurrentDrive", setup::kJdk,
+                       [](const FakeMachine&) { return std::wstring(L"\\j2sdk1.4.2"); },
+                       ": not installed, \\j2sdk1.4.2 is not a full path ("},
+        FolderNotThere{"Gone", setup::kJdk,
+                       [](const FakeMachine& machine) { return machine.root / L"j2sdk1.4.2"; },
+                       ": not installed, there is no folder C:"},
+        FolderNotThere{"AFile", setup::kTomcat,
+                       [](const FakeMachine& machine) { return machine.root / L"file"; },
+                       ": not installed, there is no folder C:"}),
+    [](const auto& param) { return std::string(param.param.name); });
+
+TEST(IsFullPath, TakesADriveOrAShareFromItsRoot) {
+  for (const wchar_t* full : {L"C:\\", L"d:\\j2sdk", L"C:/Tomcat", L"\\\\server\\share",
+                              L"\\\\server\\share\\Tomcat 4.1", L"//server/share"}) {
+    EXPECT_TRUE(setup::IsFullPath(full)) << platform::ToUtf8(full);
+  }
+  for (const wchar_t* partial : {L"", L"j2sdk", L"C:", L"C:j2sdk", L"\\j2sdk", L"\\\\server",
+                                 L"\\\\server\\", L"\\\\\\share", L"1:\\x"}) {
+    EXPECT_FALSE(setup::IsFullPath(partial)) << platform::ToUtf8(partial);
+  }
+}
+
 TEST_F(MainTest, ACompleteRunWorksThePointerAndReportsCompletion) {
-  const FakeMachine machine;
   machine.RegisterProducts();
   machine.PackConfigurationFiles();
   host_double::ScriptAnswers({6});
@@ -154,7 +221,6 @@ TEST_F(MainTest, ACompleteRunWorksThePointerAndReportsCompletion) {
 }
 
 TEST_F(MainTest, AFailureNoRoutineTrapsEndsTheProgramWithItsReport) {
-  const FakeMachine machine;
   machine.RegisterProducts();  // no configuration files to rewrite
   host_double::ScriptAnswers({6});
   EXPECT_EQ(app::Run(L"setup.exe"), 1);

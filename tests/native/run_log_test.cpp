@@ -46,9 +46,8 @@ class RunLogTest : public DoubleTest {
 TEST_F(RunLogTest, AJapaneseFolderComesBackByteForByte) {
   // 𠮷 has no place in code page 932.
   log.Open(path, L"1.01");
-  log.Product(L"Tomcat 4.1",
-              L"HKEY_LOCAL_MACHINE\\SOFTWARE\\Apache Software Foundation\\Tomcat\\4.1",
-              L"C:\\アプリ\\𠮷野家\\Tomcat 4.1");
+  log.Product(setup::kTomcat,
+              {setup::ProductFolder::State::kFound, L"C:\\アプリ\\𠮷野家\\Tomcat 4.1"});
   EXPECT_THAT(
       Events(),
       ElementsAre("start setup.exe 1.01",
@@ -147,12 +146,12 @@ TEST_F(RunLogTest, AProductThatIsMissingOrUnreadableIsLoggedWithWhereItWasLooked
   log.Open(path, L"1.01");
   EXPECT_EQ(setup::Main(log), setup::ExitCode::kProductMissing);
   host_double::PutString(kLocalMachine, "SOFTWARE\\JavaSoft\\Java Development Kit\\1.4", "JavaHome",
-                         "C:\\j2sdk");
+                         platform::ToAnsi(folder.path()));
   host_double::ScriptAnswers({6});
   EXPECT_EQ(setup::Main(log), setup::ExitCode::kProductMissing);
   EXPECT_THAT(Events(), ElementsAre("start setup.exe 1.01",
                                     std::string("product JDK 1.4: unreadable") + kJdkKey,
-                                    std::string("product JDK 1.4: C:\\j2sdk") + kJdkKey,
+                                    "product JDK 1.4: " + Utf8(folder.path()) + kJdkKey,
                                     std::string("product Tomcat 4.1: not installed") + kTomcatKey));
 }
 
