@@ -15,6 +15,8 @@ inline constexpr std::uint32_t kNotANumber = 0x20000002;
 inline constexpr std::uint32_t kInternalFailure = 0x20000003;
 // Running out of memory takes the number that Windows gives it, ERROR_NOT_ENOUGH_MEMORY.
 inline constexpr std::uint32_t kNotEnoughMemory = 8;
+// A folder that is not there, ERROR_PATH_NOT_FOUND, as Windows reports a path it cannot follow.
+inline constexpr std::uint32_t kPathNotFound = 3;
 
 // Carries the number and the description that an error trap or the failure report shows: a Win32
 // error code with the system's text for it, or one of the numbers above with the program's own.

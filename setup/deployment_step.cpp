@@ -2,6 +2,8 @@
 #include <string>
 
 #include "common/folders.h"
+#include "platform/failure.h"
+#include "platform/files.h"
 #include "platform/process.h"
 #include "setup/run_log.h"
 #include "setup/steps.h"
@@ -38,6 +40,15 @@ constexpr std::array<Deployment, 12> kDeployments{{
 }};
 
 }  // namespace
+
+void CheckDistribution() {
+  for (const Deployment& row : kDeployments) {
+    const std::wstring source = platform::SetupFolder() + std::wstring(row.source);
+    if (!platform::IsFolder(source)) {
+      throw platform::SystemFailure(platform::kPathNotFound, source);
+    }
+  }
+}
 
 void DeploymentStep(const RunValues& run, RunLog& log) {
   for (const Deployment& row : kDeployments) {

@@ -68,6 +68,7 @@ ExitCode Main(RunLog& log) {
     return ExitCode::kProductMissing;
   }
   const RunValues run{*javaHome, *tomcatHome, WithSlashes(*tomcatHome)};
+  CheckDistribution();
 
   platform::SetBusyPointer(true);
   EnvironmentStep(run, log);

@@ -25,7 +25,6 @@ namespace {
 using host_double::detail::HostPath;
 using host_double::detail::TheState;
 
-constexpr std::uint32_t kPathNotFound = 3;
 constexpr std::uint32_t kAccessDenied = 5;
 
 class FileDescriptor {

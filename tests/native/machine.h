@@ -9,12 +9,31 @@
 #include "platform/text.h"
 #include "support/test_files.h"
 
+// The packaged folders of a whole distribution, below its folder.
+inline constexpr const wchar_t* kPackagedFolders[] = {
+    L"\\J2SE\\bin",
+    L"\\J2SE\\jre\\lib",
+    L"\\TOMCAT\\conf",
+    L"\\TOMCAT\\webapps\\tessal",
+    L"\\TOMCAT\\webapps\\tessal\\images",
+    L"\\TOMCAT\\webapps\\tessal\\logs",
+    L"\\TOMCAT\\webapps\\tessal\\temp",
+    L"\\TOMCAT\\webapps\\tessal\\WEB-INF",
+    L"\\TOMCAT\\webapps\\tessal\\WEB-INF\\classes",
+    L"\\TOMCAT\\webapps\\tessal\\WEB-INF\\classes\\tessalLib",
+    L"\\TOMCAT\\webapps\\tessal\\WEB-INF\\lib",
+    L"\\TOMCAT\\webapps\\tessal\\xls",
+};
+
 class FakeMachine {
  public:
   FakeMachine()
       : javaHome(root / L"jdk"), tomcatHome(root / L"tomcat"), distribution(root / L"dist") {
     test_support::MakeFolders(javaHome + L"\\jre");
     test_support::MakeFolders(tomcatHome + L"\\webapps");
+    for (const wchar_t* packaged : kPackagedFolders) {
+      test_support::MakeFolders(distribution + packaged);
+    }
     host_double::SetSetupFolder(distribution);
   }
 

@@ -2,10 +2,13 @@
 
 #include <gmock/gmock.h>
 
+#include <filesystem>
+
 #include "app/run.h"
 #include "double_fixture.h"
 #include "log_events.h"
 #include "machine.h"
+#include "platform/host/double_state.h"
 #include "platform/registry.h"
 #include "platform/text.h"
 #include "setup/products.h"
@@ -205,6 +208,17 @@ TEST(IsFullPath, TakesADriveOrAShareFromItsRoot) {
                                  L"\\\\server\\", L"\\\\\\share", L"1:\\x"}) {
     EXPECT_FALSE(setup::IsFullPath(partial)) << platform::ToUtf8(partial);
   }
+}
+
+TEST_F(MainTest, APackagedFolderMissingEndsTheRunBeforeAnythingIsWritten) {
+  machine.RegisterProducts();
+  const std::wstring xls = machine.distribution + L"\\TOMCAT\\webapps\\tessal\\xls";
+  std::filesystem::remove(host_double::detail::HostPath(xls));
+  host_double::ScriptAnswers({6});
+  EXPECT_EQ(app::Run(L"setup.exe"), 1);
+  EXPECT_EQ(Prompts().back(),
+            L"実行時エラー '3':\r\n\r\n指定されたパスが見つかりません。\r\n" + xls);
+  EXPECT_TRUE(NothingWritten());
 }
 
 TEST_F(MainTest, ACompleteRunWorksThePointerAndReportsCompletion) {
