@@ -1,4 +1,4 @@
-// The error traps of GetRegistry, FU_SetRegistry and FU_MkDir catch what is not a platform failure
+// The error traps of the registry routines and FU_MkDir catch what is not a platform failure
 // too, report it in their own form and give their failure result, where it would otherwise end
 // the whole run.
 #include <functional>
@@ -50,6 +50,23 @@ const Trap kTraps[] = {
        return !common::FU_SetRegistry(kPath, L"Name", L"value", 1);
      },
      L"ｴﾗｰ発生(共通/FU_SetRegistry) ",
+     L"",
+     {{}, 16, L"警告"}},
+    {"GetRegistryText",
+     [](std::exception_ptr thrown) {
+       host_double::PutText(kLocalMachine, kSubKey, "Name", L"value");
+       host_double::ThrowAtNext(RegistryCall::kQuery, std::move(thrown));
+       return !common::GetRegistryText(kPath, L"Name").has_value();
+     },
+     L"ｴﾗｰ発生(共通/GetRegistryText) ",
+     L"",
+     {{}, 16, L"警告"}},
+    {"FU_SetRegistryText",
+     [](std::exception_ptr thrown) {
+       host_double::ThrowAtNext(RegistryCall::kSet, std::move(thrown));
+       return !common::FU_SetRegistryText(kPath, L"Name", {L"value", 1});
+     },
+     L"ｴﾗｰ発生(共通/FU_SetRegistryText) ",
      L"",
      {{}, 16, L"警告"}},
     {"FU_MkDir",
