@@ -3,15 +3,21 @@
 // log; and texts that name files compare as Windows compares file names.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
 namespace platform {
 
+// Shift_JIS as Windows reads it, with its own extensions: the code page of a Japanese Windows.
+inline constexpr std::uint32_t kCodePageShiftJis = 932;
+
 // Characters that the code page cannot hold become its default character, as Windows does.
 std::string ToAnsi(std::wstring_view text);
 // Bytes that do not form a character of the code page become the Unicode replacement character.
 std::wstring FromAnsi(std::string_view bytes);
+// The same for a given code page, whatever the system's is: for a file that declares its own.
+std::wstring FromCodePage(std::uint32_t codePage, std::string_view bytes);
 // UTF-8 holds every character, where the code page would lose some: for what people read on any
 // Windows, whatever its code page. A lone half of a surrogate pair becomes the replacement
 // character.

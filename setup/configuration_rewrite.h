@@ -1,34 +1,38 @@
 // The rewrite of one configuration file: every line that names the old Tomcat folder is replaced
-// by one fixed line, the rest pass through byte for byte.
+// by one line that names the real one, written as the file's reader reads it; the other lines pass
+// through byte for byte.
 #pragma once
 
 #include <cstddef>
 #include <string>
 #include <string_view>
 
+#include "setup/configuration_readers.h"
+
 namespace setup {
 
 struct RewriteCounts {
   std::size_t linesRead = 0;
   std::size_t linesReplaced = 0;
+  Encoding encoding;  // what the file's lines were taken as
 };
 
 // Copies file onto backup, then writes file anew from backup line by line. The backup is complete
 // before the file is emptied, so an interrupted rewrite never loses the file's content. Memory is
 // bounded by the longest line.
-RewriteCounts RewriteFile(const std::wstring& file, const std::wstring& backup,
-                          std::wstring_view search, std::wstring_view replacementLine);
+RewriteCounts RewriteFile(const std::wstring& file, const std::wstring& backup, Reader reader,
+                          std::wstring_view search, const FolderLine& replacement);
 
-// Whether an ANSI line holds the text, compared exactly as characters of the code page.
+// Whether a line holds the search text, an ASCII text, in the line's own encoding.
 class LineMatcher {
  public:
-  explicit LineMatcher(std::wstring_view search);
-  bool Matches(std::string_view ansiLine) const;
+  LineMatcher(std::wstring_view search, Encoding::Kind encoding);
+  bool Matches(std::string_view line) const;
 
  private:
-  std::wstring search_;
+  std::wstring_view search_;
   std::string searchBytes_;
-  bool searchIsAscii_;
+  Encoding::Kind encoding_;
 };
 
 }  // namespace setup

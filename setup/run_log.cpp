@@ -165,8 +165,13 @@ void RunLog::Deployed(std::wstring_view source, std::wstring_view destination, s
 
 void RunLog::Rewritten(std::wstring_view file, std::wstring_view backup,
                        const RewriteCounts& counts) {
-  Write(Joined({L"rewrite ", file, L": ", Counted(counts.linesRead, L"line"), L" read, ",
-                std::to_wstring(counts.linesReplaced), L" replaced, backup ", backup}));
+  const std::wstring encoding = platform::FromAnsi(counts.encoding.name);
+  const std::wstring readAs =
+      counts.encoding.kind == Encoding::Kind::kUnreadable
+          ? L" in the system's code page, as " + encoding + L" cannot be read"
+          : L" as " + encoding;
+  Write(Joined({L"rewrite ", file, L": ", Counted(counts.linesRead, L"line"), L" read", readAs,
+                L", ", std::to_wstring(counts.linesReplaced), L" replaced, backup ", backup}));
 }
 
 // The ODBC installer also answers success for a data source that was not there to remove.

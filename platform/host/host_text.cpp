@@ -104,4 +104,12 @@ std::wstring FromAnsi(std::string_view bytes) {
   return converter.Convert<std::wstring>(bytes.data(), bytes.size(), 1, std::wstring(L"\uFFFD"));
 }
 
+// The double's system code page is Shift_JIS, the only one it needs to know.
+std::wstring FromCodePage(std::uint32_t codePage, std::string_view bytes) {
+  if (codePage != kCodePageShiftJis) {
+    throw std::invalid_argument("the double knows code page 932 only");
+  }
+  return FromAnsi(bytes);
+}
+
 }  // namespace platform

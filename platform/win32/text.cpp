@@ -46,16 +46,20 @@ std::string ToUtf8(std::wstring_view text) {
 }
 
 std::wstring FromAnsi(std::string_view bytes) {
+  return FromCodePage(CP_ACP, bytes);
+}
+
+std::wstring FromCodePage(std::uint32_t codePage, std::string_view bytes) {
   if (bytes.empty()) {
     return {};
   }
   const int length = CheckedLength(bytes.size());
-  const int needed = ::MultiByteToWideChar(CP_ACP, 0, bytes.data(), length, nullptr, 0);
+  const int needed = ::MultiByteToWideChar(codePage, 0, bytes.data(), length, nullptr, 0);
   if (needed == 0) {
     throw LastSystemFailure();
   }
   std::wstring text(static_cast<std::size_t>(needed), L'\0');
-  if (::MultiByteToWideChar(CP_ACP, 0, bytes.data(), length, text.data(), needed) == 0) {
+  if (::MultiByteToWideChar(codePage, 0, bytes.data(), length, text.data(), needed) == 0) {
     throw LastSystemFailure();
   }
   return text;

@@ -1,5 +1,6 @@
-// The rewrite of a configuration file of any content: one output line per input line, each
-// ending in CR LF; a line without the search text passes byte for byte; the backup is the input.
+// The rewrite of a Shift_JIS configuration file of any content: one output line per input line,
+// each ending in CR LF; a line without the search text passes byte for byte; a line is replaced
+// when its characters hold the search text; the backup is the input.
 #include <unistd.h>
 
 #include <algorithm>
@@ -19,9 +20,14 @@ namespace {
 
 constexpr std::wstring_view kSearch = L"C:/TOMCAT";
 constexpr std::string_view kSearchBytes = "C:/TOMCAT";
-// Double-byte characters in the replacement, as a Japanese Tomcat folder gives them.
-constexpr std::wstring_view kReplacement =
-    L"    <logFile>D:/アプリ/Tomcat 4.1/webapps/tessal/logs/poolman.log</logFile>";
+// Double-byte characters in the replacement, as a Japanese Tomcat folder gives them, and the line
+// that a Shift_JIS file gets for them.
+const setup::FolderLine kReplacement{
+    L"    <logFile>", L"D:/アプリ/Tomcat 4.1/webapps/tessal/logs/poolman.log", L"</logFile>"};
+constexpr std::string_view kReplacementBytes =
+    "    <logFile>D:/&#x30A2;&#x30D7;&#x30EA;/Tomcat 4.1/webapps/tessal/logs/poolman.log</logFile>";
+// Before the input, so that the file is Shift_JIS, whose trail bytes can be ASCII bytes.
+constexpr std::string_view kDeclaration = "<?xml version=\"1.0\" encoding=\"Shift_JIS\"?>\r\n";
 
 // One folder for the whole run, below TMPDIR, which the fuzz script points into its own folder.
 const std::string& Folder() {
@@ -55,18 +61,20 @@ bool IsAscii(std::string_view bytes) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   host_double::Reset();
-  const std::string input(reinterpret_cast<const char*>(data), size);
+  const std::string input =
+      std::string(kDeclaration) + std::string(reinterpret_cast<const char*>(data), size);
   const std::string file = Folder() + "/poolman.xml";
   const std::string backup = Folder() + "/poolman.org";
   WriteAll(file, input);
 
   // The folder's name is ASCII, so its bytes are its characters.
   setup::RewriteFile(std::wstring(file.begin(), file.end()),
-                     std::wstring(backup.begin(), backup.end()), kSearch, kReplacement);
+                     std::wstring(backup.begin(), backup.end()), setup::Reader::kXml, kSearch,
+                     kReplacement);
 
   fuzz::Require(ReadAll(backup) == input, "the backup is the input");
   const std::string output = ReadAll(file);
-  const std::string replacement = platform::ToAnsi(kReplacement);
+  const std::string replacement(kReplacementBytes);
   std::size_t at = 0;
   for (const fuzz::Line& line : fuzz::SplitLines(input)) {
     const std::string_view rest = std::string_view(output).substr(at);
@@ -79,7 +87,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     } else if (IsAscii(line.text)) {
       fuzz::Require(replaced, "an ASCII line with the search text is replaced");
     } else {
-      const bool holdsText = platform::FromAnsi(line.text).find(kSearch) != std::wstring::npos;
+      const bool holdsText =
+          platform::FromCodePage(platform::kCodePageShiftJis, line.text).find(kSearch) !=
+          std::wstring::npos;
       fuzz::Require(holdsText ? replaced : kept,
                     "a line is replaced when its text holds the search");
     }

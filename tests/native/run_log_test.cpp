@@ -107,13 +107,15 @@ TEST_F(RunLogTest, ACompleteRunSaysWhatItFoundAndDidInOrder) {
             "deploy " + dist + "\\J2SE\\jre\\lib -> " + jdk + "\\jre\\lib: 1 file copied");
   EXPECT_THAT(
       std::vector(events.begin() + 19, events.end()),
-      ElementsAre("rewrite " + jdk + "\\jre\\lib\\logging.properties: 2 lines read, 1 replaced, " +
+      ElementsAre("rewrite " + jdk +
+                      "\\jre\\lib\\logging.properties: 2 lines read as ISO-8859-1, "
+                      "1 replaced, " +
                       "backup " + jdk + "\\jre\\lib\\logging.org",
-                  "rewrite " + webInf + "\\web.xml: 3 lines read, 1 replaced, backup " + webInf +
-                      "\\web.org",
+                  "rewrite " + webInf + "\\web.xml: 3 lines read as UTF-8, 1 replaced, backup " +
+                      webInf + "\\web.org",
                   "rewrite " + webInf +
-                      "\\classes\\poolman.xml: 3 lines read, 1 replaced, backup " + webInf +
-                      "\\classes\\poolman.org",
+                      "\\classes\\poolman.xml: 3 lines read as UTF-8, 1 replaced, backup " +
+                      webInf + "\\classes\\poolman.org",
                   "datasource TESSAL: removed, if there was one",
                   "datasource TESSAL: added for " + tomcat + "\\webapps\\tessal\\TESSAL.mdb"));
 }

@@ -75,7 +75,10 @@ int main(int argc, char** argv) {
     }
   }
 
-  const setup::LineMatcher matcher(L"C:/TOMCAT");
+  // Searched in the file's encoding, as the rewrite takes it from the file's first bytes.
+  const setup::LineMatcher matcher(
+      L"C:/TOMCAT",
+      setup::EncodingOf(setup::Reader::kXml, std::string_view(bytes).substr(0, 1024)).kind);
   const std::string replacement =
       "    <logFile>D:/Tomcat/webapps/tessal/logs/poolman.log</logFile>";
   double best = 0;
