@@ -258,7 +258,7 @@ std::optional<RegistryText> GetRegistryText(std::wstring_view registryPath,
       return std::nullopt;
     }
     registry::OpenedKey key(opened);
-    const std::optional<RegistryText> value = QueryWholeText(key.get(), std::wstring(valueName));
+    std::optional<RegistryText> value = QueryWholeText(key.get(), std::wstring(valueName));
     if (!value) {
       Report(L"レジストリキー値が取得出来ません", registryPath, valueName);
       return std::nullopt;

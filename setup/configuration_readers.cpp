@@ -4,6 +4,7 @@
 #include <array>
 #include <cstdint>
 #include <optional>
+#include <type_traits>
 
 #include "platform/text.h"
 
@@ -79,14 +80,18 @@ Encoding::Kind KindOf(std::string_view name) {
   return Encoding::Kind::kAsciiBytes;
 }
 
+std::uint32_t CodeUnit(wchar_t c) {
+  return static_cast<std::make_unsigned_t<wchar_t>>(c);
+}
+
 // The code points of a text: UTF-16 on Windows, UTF-32 on the host. A lone half of a surrogate
 // pair stays what it is.
 template <typename Visit>
 void ForEachCodePoint(std::wstring_view text, const Visit& visit) {
   for (std::size_t i = 0; i < text.size(); ++i) {
-    auto c = static_cast<std::uint32_t>(text[i]);
+    std::uint32_t c = CodeUnit(text[i]);
     if (c >= 0xD800 && c < 0xDC00 && i + 1 < text.size()) {
-      const auto low = static_cast<std::uint32_t>(text[i + 1]);
+      const std::uint32_t low = CodeUnit(text[i + 1]);
       if (low >= 0xDC00 && low < 0xE000) {
         c = 0x10000 + ((c - 0xD800) << 10) + (low - 0xDC00);
         ++i;

@@ -1,7 +1,5 @@
 #include "setup/products.h"
 
-#include <algorithm>
-#include <iterator>
 #include <utility>
 
 #include "common/registry.h"
@@ -30,9 +28,9 @@ bool IsFullPath(std::wstring_view folder) {
   }
   // A server's name, then a share's: "\\server\share".
   const std::wstring_view share = folder.substr(2);
-  const auto separator = std::find_if(share.begin(), share.end(), IsSeparator);
-  return separator != share.begin() && separator != share.end() &&
-         std::next(separator) != share.end() && !IsSeparator(*std::next(separator));
+  const auto separator = share.find_first_of(L"\\/");
+  return separator != 0 && separator != std::wstring_view::npos && separator + 1 < share.size() &&
+         !IsSeparator(share[separator + 1]);
 }
 
 ProductFolder FindProductFolder(const Product& product) {
