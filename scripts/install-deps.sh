@@ -17,6 +17,8 @@ all_packages=(
   wine32:i386
   # pictures of the message boxes
   imagemagick
+  # the JDK's own readers of the configuration files that a run rewrites
+  openjdk-17-jdk-headless
   # signing the release, and the throwaway certificates of its test
   osslsigncode openssl
   # static checks and fuzzing

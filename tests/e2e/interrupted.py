@@ -72,16 +72,15 @@ def config_files(homes: sc.Homes) -> list[ConfigFile]:
              "web.xml": (xml, b"</web-app>", WEB_XML_SIZE),
              "poolman.xml": (xml, b"</poolman>", OTHER_SIZE)}
     files = []
-    for base, file, backup, old, new in sc.REWRITES:
-        name = pathlib.PureWindowsPath(file).name
+    for r in sc.REWRITES:
+        name = pathlib.PureWindowsPath(r.file).name
         comment, closing, size = shape[name]
-        search = sc.search_text(old)
-        root = "J2SE" if base == "jdk" else "TOMCAT"
-        sample = (m.SAMPLE / root / pathlib.PureWindowsPath(file).as_posix()).read_bytes()
-        packaged = sc.enlarged(sample, size, comment, search, old, closing)
-        before = m.INSTALLED_JDK_FILES.get(file) if base == "jdk" else None
-        files.append(ConfigFile(name, base, file, backup, before, packaged,
-                                sc.rewritten(packaged, search, homes.rewritten_line(new))))
+        root = "J2SE" if r.base == "jdk" else "TOMCAT"
+        sample = (m.SAMPLE / root / pathlib.PureWindowsPath(r.file).as_posix()).read_bytes()
+        packaged = sc.enlarged(sample, size, comment, sc.search_text(r.old), r.old, closing)
+        before = m.INSTALLED_JDK_FILES.get(r.file) if r.base == "jdk" else None
+        files.append(ConfigFile(name, r.base, r.file, r.backup, before, packaged,
+                                sc.rewritten(packaged, r, homes)))
     return files
 
 

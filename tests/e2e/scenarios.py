@@ -49,7 +49,6 @@ NO_TOMCAT = Box("setup",
                 "Apache Tomcat 4.1.40がインストールされていません。\r先にインストールを行って下さい。",
                 16)
 NO_DATA_SOURCE = Box("setup", "データソースTESSALが登録されませんでした。", 16)
-PATH_UNREADABLE = Box("警告", "レジストリキー値が取得出来ません" + m.ENVIRONMENT_KEY + "Path", 16)
 # A run that went to its end, without and with a message that reported a problem on the way.
 COMPLETED_CODE, COMPLETED_WITH_PROBLEMS = 0, 5
 
@@ -161,19 +160,63 @@ DEPLOYMENTS = [
     (r"TOMCAT\webapps\tessal\xls", "tomcat", r"webapps\tessal\xls"),
 ]
 
-# The configuration lines that name the sample's C:\TOMCAT, and the line each becomes for a
-# Tomcat folder T (given with "\" and with "/").
+@dataclasses.dataclass(frozen=True)
+class Rewrite:
+    """A configuration file that names the sample's C:\\TOMCAT in its line old, which becomes
+    the line template for a Tomcat folder (given with "\\" as {home} and with "/" as {slash}),
+    written as the file's reader reads it: a FileHandler pattern in java.util.Properties, or XML
+    in the encoding that the sample file declares."""
+    base: str
+    file: str
+    backup: str
+    old: str
+    template: str
+    encoding: str  # the file's encoding as the log names it
+
+    def replacement(self, homes: Homes) -> bytes:
+        if self.encoding == "ISO-8859-1":
+            return self.template.format(slash=properties_text(homes.slash)).encode("ascii")
+        line = self.template.format(home=xml_text(homes.tomcat), slash=xml_text(homes.slash))
+        if self.encoding == "UTF-8":
+            return line.encode("utf-8")
+        return "".join(c if ord(c) < 0x80 else f"&#x{ord(c):X};" for c in line).encode("ascii")
+
+    def holds_search(self, line: bytes) -> bool:
+        """Whether a line names the old folder, searched as the file's reader reads it: only in
+        Shift_JIS can a byte of a character look like the "C" of C:/TOMCAT."""
+        search = search_text(self.old)
+        if self.encoding == "Shift_JIS":
+            return search in line.decode("cp932")
+        return search.encode("ascii") in line
+
+
+def xml_text(folder: str) -> str:
+    return folder.replace("&", "&amp;").replace("<", "&lt;").replace(">", "&gt;")
+
+
+def properties_text(folder: str) -> str:
+    """A FileHandler pattern in a properties file: "%" doubled for the pattern, then ASCII with
+    "\\" doubled and every other character a \\uXXXX escape of its UTF-16 units."""
+    units = folder.replace("%", "%%").encode("utf-16-be")
+    text = ""
+    for i in range(0, len(units), 2):
+        unit = int.from_bytes(units[i:i + 2], "big")
+        text += "\\\\" if unit == 0x5C else chr(unit) if unit < 0x80 else f"\\u{unit:04X}"
+    return text
+
+
 REWRITES = [
-    ("jdk", r"jre\lib\logging.properties", r"jre\lib\logging.org",
-     "java.util.logging.FileHandler.pattern = C:/TOMCAT/webapps/tessal/logs/system.log",
-     "java.util.logging.FileHandler.pattern = {slash}/webapps/tessal/logs/system.log"),
-    ("tomcat", r"webapps\tessal\WEB-INF\web.xml", r"webapps\tessal\WEB-INF\web.org",
-     r"    <param-value>C:\TOMCAT\webapps\tessal\</param-value>",
-     r"    <param-value>{home}\webapps\tessal\</param-value>"),
-    ("tomcat", r"webapps\tessal\WEB-INF\classes\poolman.xml",
-     r"webapps\tessal\WEB-INF\classes\poolman.org",
-     "    <logFile>C:/TOMCAT/webapps/tessal/logs/poolman.log</logFile>",
-     "    <logFile>{slash}/webapps/tessal/logs/poolman.log</logFile>"),
+    Rewrite("jdk", r"jre\lib\logging.properties", r"jre\lib\logging.org",
+            "java.util.logging.FileHandler.pattern = C:/TOMCAT/webapps/tessal/logs/system.log",
+            "java.util.logging.FileHandler.pattern = {slash}/webapps/tessal/logs/system.log",
+            "ISO-8859-1"),
+    Rewrite("tomcat", r"webapps\tessal\WEB-INF\web.xml", r"webapps\tessal\WEB-INF\web.org",
+            r"    <param-value>C:\TOMCAT\webapps\tessal\</param-value>",
+            r"    <param-value>{home}\webapps\tessal\</param-value>", "Shift_JIS"),
+    Rewrite("tomcat", r"webapps\tessal\WEB-INF\classes\poolman.xml",
+            r"webapps\tessal\WEB-INF\classes\poolman.org",
+            "    <logFile>C:/TOMCAT/webapps/tessal/logs/poolman.log</logFile>",
+            "    <logFile>{slash}/webapps/tessal/logs/poolman.log</logFile>", "UTF-8"),
 ]
 
 # Written by Wine itself whenever the machine starts (the display driver's date).
@@ -215,15 +258,14 @@ def search_text(old_line: str) -> str:
     return "C:\\TOMCAT" if "C:\\TOMCAT" in old_line else "C:/TOMCAT"
 
 
-def rewritten(data: bytes, search: str, replacement: str) -> bytes:
-    """What a rewrite makes of a file: each line that holds search, compared as characters of the
-    code page, becomes the replacement line; every line ends with CR LF."""
+def rewritten(data: bytes, rewrite: Rewrite, homes: Homes) -> bytes:
+    """What a rewrite makes of a file: each line that names the old folder becomes the line that
+    names the Tomcat folder of homes; every line ends with CR LF."""
     lines = data.split(b"\r\n")
     if lines[-1] == b"":
         lines.pop()
-    new = replacement.encode("cp932")
-    return b"".join((new if search in line.decode("cp932") else line) + b"\r\n"
-                    for line in lines)
+    new = rewrite.replacement(homes)
+    return b"".join((new if rewrite.holds_search(line) else line) + b"\r\n" for line in lines)
 
 
 def enlarged(sample: bytes, size: int, comment: Callable[[str], str], search: str,
@@ -258,11 +300,12 @@ class Homes:
         self.jdk = jdk
         self.tomcat = tomcat
 
+    @property
+    def slash(self) -> str:
+        return self.tomcat.replace("\\", "/")
+
     def folder(self, base: str) -> str:
         return self.jdk if base == "jdk" else self.tomcat
-
-    def rewritten_line(self, template: str) -> str:
-        return template.format(home=self.tomcat, slash=self.tomcat.replace("\\", "/"))
 
 
 def deployed(before: dict[str, dict[str, bytes]], homes: Homes, rows: int = len(DEPLOYMENTS),
@@ -275,12 +318,12 @@ def deployed(before: dict[str, dict[str, bytes]], homes: Homes, rows: int = len(
         for name, data in packaged_files(source, dist).items():
             after[base][f"{destination}\\{name}"] = data
     if rewrite:
-        for base, file, backup, old, new in REWRITES:
-            original = after[base][file]
-            if old.encode("cp932") not in original.split(b"\r\n"):
-                raise AssertionError(f"{file} lacks the line {old!r}")
-            after[base][backup] = original
-            after[base][file] = rewritten(original, search_text(old), homes.rewritten_line(new))
+        for r in REWRITES:
+            original = after[r.base][r.file]
+            if r.old.encode("ascii") not in original.split(b"\r\n"):
+                raise AssertionError(f"{r.file} lacks the line {r.old!r}")
+            after[r.base][r.backup] = original
+            after[r.base][r.file] = rewritten(original, r, homes)
     return after
 
 
@@ -413,24 +456,27 @@ class Scenario:
         self.check.equal(f"{what}: the log's last line", exit_line(exit_code),
                          events[-1] if events else None)
 
-    def complete_log(self, odbc: bool, trees_before: dict[str, dict[str, bytes]]) -> list:
-        """The log of a run that goes to its end on this machine, its first."""
+    def complete_log(self, odbc: bool, trees_before: dict[str, dict[str, bytes]],
+                     path_type: int = m.REG_EXPAND_SZ) -> list:
+        """The log of a run that goes to its end on this machine, its first, on a Path of that
+        type."""
         view = f"{self.machine.windows.view}-bit registry view"
         lines = ["start setup.exe 1.01", message_line(QUESTION),
                  f"product JDK 1.4: {self.homes.jdk} ({m.JDK_KEY}, {view})",
                  f"product Tomcat 4.1: {self.homes.tomcat} ({m.TOMCAT_KEY}, {view})"]
         lines += [f"environment {name}: written as REG_SZ"
                   for name in ("CATALINA_HOME", "CLASSPATH", "JAVA_HOME")]
-        lines.append("environment Path: written as REG_EXPAND_SZ")
+        lines.append(f"environment Path: written as {m.TYPE_NAMES[path_type]}")
         for source, base, destination in DEPLOYMENTS:
             files = counted(len(packaged_files(source)), "file")
             lines.append(f"deploy {m.DIST}\\{source} -> {self.homes.folder(base)}\\{destination}: "
                          f"{files} copied")
         after = deployed(trees_before, self.homes)
-        for base, file, backup, _, _ in REWRITES:
-            home = self.homes.folder(base)
-            read = counted(len(after[base][backup].splitlines()), "line")
-            lines.append(f"rewrite {home}\\{file}: {read} read, 1 replaced, backup {home}\\{backup}")
+        for r in REWRITES:
+            home = self.homes.folder(r.base)
+            read = counted(len(after[r.base][r.backup].splitlines()), "line")
+            lines.append(f"rewrite {home}\\{r.file}: {read} read as {r.encoding}, 1 replaced, "
+                         f"backup {home}\\{r.backup}")
         database = self.homes.tomcat + r"\webapps\tessal\TESSAL.mdb"
         if odbc:
             lines += ["datasource TESSAL: removed, if there was one",
@@ -503,7 +549,8 @@ class Scenario:
 
 
 def appended(path: Value, homes: Homes) -> Value:
-    return Value(m.REG_EXPAND_SZ, f"{path.data};{homes.jdk}\\bin")
+    """Path with the JDK added, of the type it had."""
+    return Value(path.type, f"{path.data};{homes.jdk}\\bin")
 
 
 def full_run(s: Scenario) -> None:
@@ -563,10 +610,12 @@ def second_instance(s: Scenario) -> None:
                 s.completion_boxes(odbc))
 
 
-def ends_without_product(s: Scenario, what: str, box: Box) -> None:
-    """Yes, then the product's message: exit code 2 and nothing changed."""
+def ends_without_product(s: Scenario, what: str, box: Box | FailureReport,
+                         exit_code: int = 2) -> None:
+    """Yes, then the product's message (or the report of what else is missing): the exit code
+    and nothing changed."""
     before, trees = s.machine.registry(), s.trees()
-    s.expect(what, s.run("yes"), 2, [QUESTION, box])
+    s.expect(what, s.run("yes"), exit_code, [QUESTION, box])
     s.check.registry_unchanged(f"{what}: after the message", before, s.machine.registry())
     s.check.equal(f"{what}: product folders after the message", trees, s.trees())
 
@@ -582,6 +631,37 @@ def no_jdk(s: Scenario) -> None:
 
 def no_tomcat(s: Scenario) -> None:
     product_missing(s, m.TOMCAT_KEY, NO_TOMCAT)
+
+
+def key_names(key: str, name: str, folder: str, box: Box) -> Callable[[Scenario], tuple]:
+    """A product's key left naming a folder that is no installed product."""
+    def spoil(s: Scenario) -> tuple[Box, int]:
+        s.machine.set_value(key, name, Value(m.REG_SZ, folder))
+        return box, 2
+    return spoil
+
+
+def packaged_folder_missing(s: Scenario) -> tuple[FailureReport, int]:
+    """A distribution copied half way: a packaged folder is not there."""
+    folder = m.DIST + r"\TOMCAT\webapps\tessal\WEB-INF\lib"
+    shutil.rmtree(s.machine.host_path(folder))
+    return FailureReport(3, folder), 1
+
+
+# What a run must not take for something to set up: a key that an uninstaller left behind, or a
+# distribution that is not whole.
+NOT_THERE = {
+    "jdk_empty": key_names(m.JDK_KEY, "JavaHome", "", NO_JDK),
+    "tomcat_not_full_path": key_names(m.TOMCAT_KEY, "", r"Apache Group\Tomcat 4.1", NO_TOMCAT),
+    "jdk_gone": key_names(m.JDK_KEY, "JavaHome", r"C:\j2sdk1.4.2_08", NO_JDK),
+    "packaged_folder": packaged_folder_missing,
+}
+
+
+def not_there(s: Scenario, spoil: Callable[[Scenario], tuple]) -> None:
+    """The product's message, or the report of the missing folder, and nothing changed."""
+    box, exit_code = spoil(s)
+    ends_without_product(s, "run", box, exit_code)
 
 
 def no_odbc_driver(s: Scenario) -> None:
@@ -758,10 +838,11 @@ def full_disk(s: Scenario) -> None:
     s.machine.install_tomcat(s.homes.tomcat)
     # A web.xml whose rewrite grows it by many pages: every line that names the old folder
     # becomes the longer line of the real one.
-    base, file, backup, old, new = REWRITES[1]
+    web = REWRITES[1]
+    file = web.file
     packaged = s.machine.host_path(s.dist + r"\TOMCAT" + "\\" + file)
     grown = enlarged(packaged.read_bytes(), 256 << 10, lambda text: f"  <!-- {text} -->",
-                     search_text(old), old, b"</web-app>")
+                     search_text(web.old), web.old, b"</web-app>")
     packaged.write_bytes(grown)
     dist = s.machine.tree(s.dist)
     before, trees = s.machine.registry(), s.trees()
@@ -781,8 +862,8 @@ def full_disk(s: Scenario) -> None:
 
     s.check.run("run on a full drive", s.run("yes"), 1, [QUESTION, FailureReport(112, web_xml)])
     tomcat = s.machine.tree(s.homes.tomcat)
-    s.check.equal(f"{backup} complete", grown, tomcat.get(backup))
-    s.check.true("poolman.xml rewritten after the failure", REWRITES[2][2] not in tomcat)
+    s.check.equal(f"{web.backup} complete", grown, tomcat.get(web.backup))
+    s.check.true("poolman.xml rewritten after the failure", REWRITES[2].backup not in tomcat)
     filler.unlink()
     s.check.run("run with space freed", s.run("yes"), 0, s.completion_boxes(odbc))
     s.check_environment(s.machine.registry(), appended(path, s.homes))
@@ -800,34 +881,23 @@ def expandable_path(s: Scenario) -> None:
 
 
 def long_path(s: Scenario) -> None:
-    """A Path of 510 bytes does not fit the read buffer: it is reported and left alone, the rest
-    of the run goes on. One of 509 bytes fits and is extended."""
+    """A Path of today, longer than any buffer of fixed size, with a character that code page 932
+    has not got, and of type REG_SZ: it comes back whole and of its type, with the JDK added
+    once."""
     odbc = s.odbc
-
-    def path_of(length: int) -> Value:
-        head = r"%SystemRoot%\system32;%SystemRoot%"
-        filler = ";C:\\tools" + "x" * (length - len(head) - len(";C:\\tools"))
-        return Value(m.REG_EXPAND_SZ, head + filler)
-
-    too_long = path_of(510)
-    s.machine.set_value(m.ENVIRONMENT_KEY, "Path", too_long)
+    tools = ";".join(rf"C:\Program Files\Tool {i:03d}\bin" for i in range(80))
+    path = Value(m.REG_SZ, rf"C:\Windows\system32;C:\Tools\Zürich\bin;{tools}")
+    s.machine.set_value(m.ENVIRONMENT_KEY, "Path", path)
     before, trees = s.machine.registry(), s.trees()
-    run = s.run("yes")
-    boxes = s.completion_boxes(odbc)
-    s.check.run("510 bytes", run, COMPLETED_WITH_PROBLEMS,
-                boxes[:1] + [PATH_UNREADABLE] + boxes[1:])
-    s.check_completed(before, s.machine.registry(), trees, too_long, odbc)
-
-    fits = path_of(509)
-    s.machine.set_value(m.ENVIRONMENT_KEY, "Path", fits)
-    s.check.run("509 bytes", s.run("yes"), s.completion_code(odbc), boxes)
-    s.check_environment(s.machine.registry(), appended(fits, s.homes))
+    for run in ("first run", "second run"):
+        s.check.run(run, s.run("yes"), s.completion_code(odbc), s.completion_boxes(odbc))
+        s.check_completed(before, s.machine.registry(), trees, appended(path, s.homes), odbc)
 
 
 def japanese_tomcat(s: Scenario) -> None:
-    """A Tomcat folder with Japanese characters: deployed into, and written into the
-    configuration files in the machine's code page. The distribution is started from a Japanese
-    folder too, as a Japanese administrator would copy it."""
+    """A Tomcat folder with Japanese characters: deployed into, and written into each
+    configuration file as its reader reads it. The distribution is started from a Japanese folder
+    too, as a Japanese administrator would copy it."""
     odbc = s.odbc
     s.homes = Homes(r"C:\アプリ\Tomcat 4.1")
     s.machine.install_tomcat(s.homes.tomcat)
@@ -843,6 +913,50 @@ def japanese_tomcat(s: Scenario) -> None:
                       appended(before.value(m.ENVIRONMENT_KEY, "Path"), s.homes), odbc)
     s.check.equal("the other Tomcat folder", old_tomcat,
                   s.machine.tree(s.machine.windows.tomcat_home))
+
+
+# Tomcat folders that each configuration file must name so that tessal's Java reads them back:
+# characters of code page 932 whose second byte is 0x5C ("\\"), characters that only Windows' form
+# of Shift_JIS has, XML's "&", a "%" before a letter that a FileHandler pattern takes for its own.
+TOMCAT_FOLDERS = {
+    "shift_jis_5c": r"C:\ソフト\表計算 能力\Tomcat 4.1",
+    "windows_31j": r"C:\髙橋①～\Tomcat 4.1",
+    "ampersand": r"C:\R&D\Tomcat 4.1",
+    "percent": r"C:\100%tools\Tomcat 4.1",
+    "ascii": m.WOW64.tomcat_home,
+}
+CONFIGURATION_READER = pathlib.Path(__file__).parent / "java" / "ReadConfiguration.java"
+
+
+def java_reads(s: Scenario, tomcat: str) -> None:
+    """A run for a Tomcat folder, then the configuration files read back by the JDK's own readers
+    as tessal reads them: each gives back the folder exactly."""
+    if tomcat != s.homes.tomcat:
+        s.homes = Homes(tomcat)
+        s.machine.install_tomcat(tomcat)
+    full_run(s)
+    slash = s.homes.slash
+    logs = f"{slash}/webapps/tessal/logs"
+    # The handler's pattern names "C:/...": a folder "C:" below the one the reader starts in.
+    scratch = s.folder / "java"
+    shutil.rmtree(scratch, ignore_errors=True)
+    (scratch / logs).mkdir(parents=True)
+    files = [s.machine.host_path(f"{s.homes.folder(r.base)}\\{r.file}") for r in REWRITES]
+    read = subprocess.run(["java", str(CONFIGURATION_READER), *map(str, files), str(scratch)],
+                          cwd=scratch, env={**os.environ, "LANG": "C.UTF-8", "LC_ALL": "C.UTF-8"},
+                          capture_output=True, encoding="utf-8", check=False)
+    if read.returncode != 0:
+        s.check.fail(f"the Java reader failed: {read.stderr}")
+        return
+    values: dict[str, list[str]] = {}
+    for line in read.stdout.splitlines():
+        key, _, value = line.partition("=")
+        values.setdefault(key, []).append(value)
+    s.check.equal(f"the FileHandler's log file (pattern {values.get('pattern')})",
+                  [f"{logs}/system.log.0"], values.get("logfile"))
+    s.check.equal("web.xml's tessal.home", [tomcat + "\\webapps\\tessal\\"],
+                  values.get("param-value"))
+    s.check.equal("poolman.xml's logFile", [f"{logs}/poolman.log"], values.get("logFile"))
 
 
 def x64_build(s: Scenario) -> None:
@@ -969,16 +1083,33 @@ def log_not_opened(s: Scenario) -> None:
     s.check.equal("product folders without a log", trees, s.trees())
 
 
+@dataclasses.dataclass(frozen=True)
+class Case:
+    """A scenario that takes one case of its table."""
+    play: Callable
+    case: object
+
+    def __call__(self, s: Scenario) -> None:
+        self.play(s, self.case)
+
+
+def played_for(play: Callable, cases: dict) -> dict[str, Case]:
+    """A scenario played once for each case of a table, as <scenario>_<case>."""
+    return {f"{play.__name__}_{name}": Case(play, case) for name, case in cases.items()}
+
+
 SCENARIOS = {f.__name__: f for f in (
     full_run, second_run, answer_no, second_instance, no_jdk, no_tomcat, no_odbc_driver,
     unwritable_file, read_only_destination, file_held_open, read_only_distribution,
     hidden_destination, drive_root, full_disk, expandable_path, long_path, japanese_tomcat,
     planted_dll, x64_build, quiet_run, quiet_second_instance, unknown_switch, log_not_opened)}
+SCENARIOS |= played_for(not_there, NOT_THERE) | played_for(java_reads, TOMCAT_FOLDERS)
 # Scenarios played again with /quiet and /log, as quiet_<name>.
 QUIETLY = (no_jdk, no_odbc_driver, unwritable_file)
 QUIET_SCENARIOS = {f"quiet_{f.__name__}": f for f in QUIETLY}
-# Scenarios that only one kind of machine can play.
-MACHINE_SCENARIOS = {x64_build: m.WOW64}
+# Scenarios that only one kind of machine can play: the JDK's readers check what the program that
+# ships writes.
+MACHINE_SCENARIOS = {x64_build: m.WOW64, java_reads: m.WOW64}
 # What a scenario needs done as root around it (its folder given), before the scenario itself runs
 # as the Wine user.
 ROOT_STEPS = {full_disk: small_drive}
@@ -986,7 +1117,7 @@ ROOT_STEPS = {full_disk: small_drive}
 
 def scenarios_for(windows: m.Windows) -> list[str]:
     return [name for name, f in {**SCENARIOS, **QUIET_SCENARIOS}.items()
-            if MACHINE_SCENARIOS.get(f, windows) == windows]
+            if MACHINE_SCENARIOS.get(getattr(f, "play", f), windows) == windows]
 
 
 # --- The template machine ----------------------------------------------------------------------
