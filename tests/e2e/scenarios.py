@@ -939,12 +939,16 @@ def quiet_second_instance(s: Scenario) -> None:
 def unknown_switch(s: Scenario) -> None:
     """Arguments that mean nothing: the usage and 87, nothing read or changed. Quiet anywhere on
     the command line, there is no box and no call that would show one, and a log asked for gets
-    the usage."""
+    the usage. So too where a quoted folder that ends in "\\" escapes its closing quote and the
+    log's name swallows /quiet."""
     before, trees = s.machine.registry(), s.trees()
     s.check.run("/qiet", s.run(arguments=("/qiet",)), INVALID_ARGUMENTS, [usage("/qiet")])
     s.check.run("-LOG without a file", s.run(arguments=("-LOG",)), INVALID_ARGUMENTS,
                 [usage("-LOG")])
     s.machine.watch_message_boxes()
+    swallowed = s.run(line=r'/log "C:\logs\" /quiet')
+    s.check.run("/quiet swallowed", swallowed, INVALID_ARGUMENTS, [])
+    s.check.equal("/quiet swallowed: calls that show a box", [], m.message_box_calls(s.output))
     quiet = s.run(arguments=("/log", LOG, "/x", "/Q"))
     s.check.run("quiet", quiet, INVALID_ARGUMENTS, [])
     s.check.equal("quiet: calls that show a box", [], m.message_box_calls(s.output))
