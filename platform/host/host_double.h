@@ -1,7 +1,8 @@
 // Control over the host double of the platform layer, for the tests on Linux. The double keeps
 // the files real (POSIX files below a test's folder; "\" in a path reads as "/"), and stands in
 // for everything else: an in-memory registry that answers with Win32 result codes, scripted
-// message-box answers with a record of every box, recorded ODBC calls.
+// message-box answers with a record of every box, recorded ODBC calls with scripted results
+// and installer errors.
 #pragma once
 
 #include <cstdint>
@@ -10,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/odbc.h"
 #include "platform/registry.h"
 
 namespace host_double {
@@ -95,6 +97,9 @@ struct OdbcCall {
 };
 // Results for the coming calls, in order; without a script a call succeeds.
 void ScriptOdbcResults(std::vector<bool> results);
+// The errors that the installer holds after each call that fails, until scripted again; none
+// without a script.
+void ScriptInstallerErrors(std::vector<platform::odbc::InstallerError> errors);
 const std::vector<OdbcCall>& OdbcCalls();
 
 }  // namespace host_double
