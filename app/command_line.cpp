@@ -87,6 +87,41 @@ std::wstring ReadArgument(std::wstring_view line, std::size_t& i) {
   return argument;
 }
 
+// No file name holds a double quote. One that does is the rest of the line, swallowed after a
+// quoted folder that ended in "\": the backslash escaped the quote that was meant to close it.
+void ReadLogFile(const std::wstring& file, Options& options) {
+  if (file.find(L'"') == std::wstring::npos) {
+    options.logFile = file;
+  } else if (!options.mistake) {
+    options.mistake = file;
+  }
+}
+
+// A word of the raw line as the switch it would be once its quotes were taken off: "/quiet" is as
+// plain a request for quiet as /quiet.
+std::wstring WithoutQuotes(std::wstring_view word) {
+  std::wstring plain;
+  for (const wchar_t c : word) {
+    if (c != L'"') {
+      plain += c;
+    }
+  }
+  return plain;
+}
+
+// Read on the line as Windows hands it over, word by blank-separated word, before any splitting.
+bool QuietAnywhere(std::wstring_view commandLine) {
+  std::size_t i = EndOfProgramName(commandLine);
+  while (i < commandLine.size()) {
+    const std::size_t end = std::min(commandLine.find_first_of(L" \t", i), commandLine.size());
+    if (SwitchOf(WithoutQuotes(commandLine.substr(i, end - i))) == Switch::kQuiet) {
+      return true;
+    }
+    i = end + 1;
+  }
+  return false;
+}
+
 }  // namespace
 
 std::vector<std::wstring> CommandLineArguments(std::wstring_view commandLine) {
@@ -119,11 +154,17 @@ Options ReadOptions(std::span<const std::wstring> arguments) {
     const bool fileFollows =
         i + 1 < arguments.size() && !arguments[i + 1].empty() && !LooksLikeSwitch(arguments[i + 1]);
     if (kind == Switch::kLog && fileFollows && !options.logFile) {
-      options.logFile = arguments[++i];
+      ReadLogFile(arguments[++i], options);
     } else if (!options.mistake) {
       options.mistake = argument;
     }
   }
+  return options;
+}
+
+Options ReadCommandLine(std::wstring_view commandLine) {
+  Options options = ReadOptions(CommandLineArguments(commandLine));
+  options.quiet = options.quiet || QuietAnywhere(commandLine);
   return options;
 }
 

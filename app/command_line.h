@@ -26,6 +26,12 @@ struct Options {
 
 Options ReadOptions(std::span<const std::wstring> arguments);
 
+// The options of a whole command line, the program's name first. A line that holds /quiet or /q
+// as a word of its own anywhere after the name is quiet however the rest of it splits: a quoted
+// folder that ends in "\" escapes its closing quote and swallows the switches after it into the
+// file name, and the run must still show no box to a user who is not there.
+Options ReadCommandLine(std::wstring_view commandLine);
+
 // The text that shows how the program is used, naming the argument that meant nothing.
 std::wstring UsageMessage(std::wstring_view mistake);
 

@@ -71,7 +71,7 @@ std::wstring FailureReport(const platform::Failure& failure) {
 }
 
 int Run(std::wstring_view commandLine) {
-  const Options options = ReadOptions(CommandLineArguments(commandLine));
+  const Options options = ReadCommandLine(commandLine);
   setup::RunLog log;
   Session session(options.quiet, log);
   const setup::ExitCode code = RunAsAsked(options, log, session);

@@ -7,9 +7,14 @@
 namespace common {
 namespace {
 
-bool ConfigDataSource(std::uint16_t request, const std::wstring& attributes) {
-  return platform::odbc::ConfigDataSource(request, platform::ToAnsi(kAccessDriver),
-                                          platform::ToAnsi(attributes));
+DataSourceResult ConfigDataSource(std::uint16_t request, const std::wstring& attributes) {
+  const platform::odbc::ConfigResult config = platform::odbc::ConfigDataSource(
+      request, platform::ToAnsi(kAccessDriver), platform::ToAnsi(attributes));
+  DataSourceResult result{config.succeeded, {}};
+  for (const platform::odbc::InstallerError& error : config.errors) {
+    result.errors.push_back({error.code, platform::FromAnsi(error.message)});
+  }
+  return result;
 }
 
 }  // namespace
@@ -23,20 +28,22 @@ std::wstring AttributeList(std::initializer_list<std::wstring_view> pairs) {
   return list;
 }
 
-bool AddDataSource(std::wstring_view name, std::wstring_view databaseFile) {
+// The box keeps its one fixed text: the installer's reasons are for the log, where an
+// administrator of many machines reads them.
+DataSourceResult AddDataSource(std::wstring_view name, std::wstring_view databaseFile) {
   const std::wstring dsn = L"DSN=" + std::wstring(name);
   const std::wstring dbq = L"DBQ=" + std::wstring(databaseFile);
   const std::wstring attributes =
       AttributeList({dsn, dbq, L"MaxBufferSize=2048", L"PageTimeout=5", L"FIL=MS Access"});
-  if (!ConfigDataSource(platform::odbc::kAddSystemDsn, attributes)) {
+  DataSourceResult result = ConfigDataSource(platform::odbc::kAddSystemDsn, attributes);
+  if (!result.done) {
     platform::ShowMessage(L"データソース" + std::wstring(name) + L"が登録されませんでした。",
                           platform::box::kCritical);
-    return false;
   }
-  return true;
+  return result;
 }
 
-bool RemoveDataSource(std::wstring_view name) {
+DataSourceResult RemoveDataSource(std::wstring_view name) {
   return ConfigDataSource(platform::odbc::kRemoveSystemDsn,
                           AttributeList({L"DSN=" + std::wstring(name)}));
 }

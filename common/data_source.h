@@ -1,20 +1,36 @@
 // The ODBC system data sources of the application's Access database.
 #pragma once
 
+#include <cstdint>
 #include <initializer_list>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace common {
 
 inline constexpr std::wstring_view kAccessDriver = L"Microsoft Access Driver (*.mdb)";
 
-// Registers a system data source for the database file; a failure is shown to the user. True if
-// the ODBC installer registered it.
-bool AddDataSource(std::wstring_view name, std::wstring_view databaseFile);
-// Removes a system data source; one that does not exist is no failure, so nothing is shown. True
+// A reason the ODBC installer gave for a request it did not carry out: its ODBC_ERROR_ code and
+// its message, in the words of the installer or the driver.
+struct InstallerError {
+  std::uint32_t code = 0;
+  std::wstring message;
+  bool operator==(const InstallerError&) const = default;
+};
+
+// What the ODBC installer made of a request: done, or not and each reason it gave, for the
+// administrator who has to mend the machine.
+struct DataSourceResult {
+  bool done = false;
+  std::vector<InstallerError> errors;
+};
+
+// Registers a system data source for the database file; a failure is shown to the user.
+DataSourceResult AddDataSource(std::wstring_view name, std::wstring_view databaseFile);
+// Removes a system data source; one that does not exist is no failure, so nothing is shown. Done
 // if the ODBC installer says that none is left.
-bool RemoveDataSource(std::wstring_view name);
+DataSourceResult RemoveDataSource(std::wstring_view name);
 
 // The pairs, each followed by one NUL. Handed over as a C string, whose own terminator is the
 // second NUL that ends the list.

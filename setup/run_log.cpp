@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <vector>
 
 #include "platform/failure.h"
 #include "platform/registry.h"
@@ -107,6 +108,18 @@ std::wstring Joined(std::initializer_list<std::wstring_view> parts) {
   return text;
 }
 
+// The reasons the ODBC installer gave for a request it refused, each with its ODBC_ERROR_ code,
+// which an administrator can look up; nothing where it gave none.
+std::wstring Reasons(const std::vector<common::InstallerError>& errors) {
+  std::wstring text;
+  for (const common::InstallerError& error : errors) {
+    text += text.empty() ? L": " : L"; ";
+    text += Joined(
+        {L"ODBC installer error ", std::to_wstring(error.code), L": ", OnOneLine(error.message)});
+  }
+  return text;
+}
+
 }  // namespace
 
 std::string TimeStamp(const platform::LocalTime& time) {
@@ -175,14 +188,15 @@ void RunLog::Rewritten(std::wstring_view file, std::wstring_view backup,
 }
 
 // The ODBC installer also answers success for a data source that was not there to remove.
-void RunLog::DataSourceRemoved(std::wstring_view name, bool removed) {
-  Write(
-      Joined({L"datasource ", name, removed ? L": removed, if there was one" : L": not removed"}));
+void RunLog::DataSourceRemoved(std::wstring_view name, const common::DataSourceResult& result) {
+  Write(result.done ? Joined({L"datasource ", name, L": removed, if there was one"})
+                    : Joined({L"datasource ", name, L": not removed", Reasons(result.errors)}));
 }
 
-void RunLog::DataSourceAdded(std::wstring_view name, std::wstring_view databaseFile, bool added) {
-  Write(added ? Joined({L"datasource ", name, L": added for ", databaseFile})
-              : Joined({L"datasource ", name, L": not added"}));
+void RunLog::DataSourceAdded(std::wstring_view name, std::wstring_view databaseFile,
+                             const common::DataSourceResult& result) {
+  Write(result.done ? Joined({L"datasource ", name, L": added for ", databaseFile})
+                    : Joined({L"datasource ", name, L": not added", Reasons(result.errors)}));
 }
 
 void RunLog::Ended(ExitCode code) {

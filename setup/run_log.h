@@ -11,6 +11,7 @@
 #include <string>
 #include <string_view>
 
+#include "common/data_source.h"
 #include "platform/clock.h"
 #include "platform/files.h"
 #include "setup/configuration_rewrite.h"
@@ -37,8 +38,10 @@ class RunLog {
   void PathLeft(std::wstring_view why);
   void Deployed(std::wstring_view source, std::wstring_view destination, std::size_t files);
   void Rewritten(std::wstring_view file, std::wstring_view backup, const RewriteCounts& counts);
-  void DataSourceRemoved(std::wstring_view name, bool removed);
-  void DataSourceAdded(std::wstring_view name, std::wstring_view databaseFile, bool added);
+  // What the ODBC installer made of the data source; where it refused, each reason it gave.
+  void DataSourceRemoved(std::wstring_view name, const common::DataSourceResult& result);
+  void DataSourceAdded(std::wstring_view name, std::wstring_view databaseFile,
+                       const common::DataSourceResult& result);
   // The run's last line: its exit code and what the code means.
   void Ended(ExitCode code);
 

@@ -2,7 +2,7 @@
 # Checks the program file that ships, reading the PE structures themselves:
 #   - PE32 for i386 (or PE32+ for x86-64 when asked), an executable, Windows GUI subsystem;
 #   - imports known DLLs only, none of them delay-loaded, and looks up the ODBC installer's ANSI
-#     entry by name;
+#     entries by name;
 #   - the version resource (block 041104b0, translation 0411 04b0), the icon group with its
 #     16, 32 and 48 pixel frames, and a manifest that asks for an administrator;
 #   - no time stamps, so two builds of one commit give the same bytes.
@@ -33,9 +33,12 @@ KNOWN_DLLS = {
     "ntdll.dll", "ole32.dll", "oleaut32.dll", "psapi.dll", "rpcrt4.dll", "sechost.dll",
     "setupapi.dll", "shell32.dll", "shlwapi.dll", "user32.dll", "wldap32.dll", "ws2_32.dll",
 }
-# The ODBC installer's entry, as the program names it to GetProcAddress: the ANSI one, since the
-# attribute lists are ANSI bytes.
-ODBC_ENTRY = b"SQLConfigDataSource"
+# The ODBC installer's entries, as the program names them to GetProcAddress, and what each is for:
+# the ANSI ones, since the attribute lists and the installer's messages are ANSI bytes.
+ODBC_ENTRIES = {
+    b"SQLConfigDataSource": "no data source would be registered",
+    b"SQLInstallerError": "the log would never say why a data source was not registered",
+}
 MACHINES = {
     "i386": (0x014C, 0x010B, "PE32", "i686-w64-mingw32-objdump"),
     "x86-64": (0x8664, 0x020B, "PE32+", "x86_64-w64-mingw32-objdump"),
@@ -287,16 +290,17 @@ class Checker:
                     "from the system folder" % ", ".join(delayed))
         self.cross_check_imports(names, MACHINES[expected][3])
 
-    def check_odbc_entry(self, data):
-        """The installer is not imported, so its entry is known by the name handed to
-        GetProcAddress, which the file holds as a C string."""
-        name = ODBC_ENTRY.decode()
-        if ODBC_ENTRY + b"W\0" in data:
-            self.result(False, "names %sW: the attribute lists are ANSI bytes" % name)
-        elif ODBC_ENTRY + b"\0" in data:
-            self.result(True, "looks up the ODBC installer's ANSI entry, %s" % name)
-        else:
-            self.result(False, "never names %s: no data source would be registered" % name)
+    def check_odbc_entries(self, data):
+        """The installer is not imported, so its entries are known by the names handed to
+        GetProcAddress, which the file holds as C strings."""
+        for entry, without in ODBC_ENTRIES.items():
+            name = entry.decode()
+            if entry + b"W\0" in data:
+                self.result(False, "names %sW: the installer's texts are ANSI bytes" % name)
+            elif entry + b"\0" in data:
+                self.result(True, "looks up the ODBC installer's ANSI entry, %s" % name)
+            else:
+                self.result(False, "never names %s: %s" % (name, without))
 
     def cross_check_imports(self, names, objdump):
         """A second reading of the import table, so a fault in the parser above shows up."""
@@ -414,7 +418,7 @@ class Checker:
             resources, stamps = image.resources()
             self.check_time_stamps(image, stamps)
             self.check_imports(image, expected)
-            self.check_odbc_entry(data)
+            self.check_odbc_entries(data)
             self.check_version(resources)
             self.check_icon(resources)
             self.check_manifest(resources)

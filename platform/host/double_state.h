@@ -64,6 +64,7 @@ struct State {
   int registryWrites = 0;
 
   std::deque<bool> odbcResults;
+  std::vector<platform::odbc::InstallerError> installerErrors;
   std::vector<OdbcCall> odbcCalls;
 };
 

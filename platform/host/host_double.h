@@ -2,7 +2,7 @@
 // the files real (POSIX files below a test's folder; "\" in a path reads as "/", and the drive C:
 // is the host's root), and stands in for everything else: an in-memory registry that answers with
 // Win32 result codes, scripted message-box answers with a record of every box, recorded ODBC
-// calls.
+// calls with scripted results and installer errors.
 #pragma once
 
 #include <cstdint>
@@ -12,6 +12,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/odbc.h"
 #include "platform/registry.h"
 
 namespace host_double {
@@ -108,6 +109,9 @@ struct OdbcCall {
 };
 // Results for the coming calls, in order; without a script a call succeeds.
 void ScriptOdbcResults(std::vector<bool> results);
+// The errors that the installer holds after each call that fails, until scripted again; none
+// without a script.
+void ScriptInstallerErrors(std::vector<platform::odbc::InstallerError> errors);
 const std::vector<OdbcCall>& OdbcCalls();
 
 }  // namespace host_double

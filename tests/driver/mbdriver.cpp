@@ -3,7 +3,11 @@
 //
 //   mbdriver --log FILE [--answers yes,no,ok,...] [--shots DIR] [--hold FILE]
 //            [--timeout SECONDS] [--kill-after MS] [--kill-on FILE] [--kill-on-change KEY]
-//            -- PROGRAM [ARGS...]
+//            [--line TEXT] -- PROGRAM [ARGS...]
+//
+// Each ARG reaches the program quoted as the C runtime reads it back. --line hands TEXT over as it
+// is, after the program's name, so that a test can give a line that no quoting would make, as an
+// administrator may type it.
 //
 // The kill options end the program abruptly, as a power cut or the task manager would: MS
 // milliseconds after the first answer is given, as soon as FILE exists, or at the first change
@@ -58,6 +62,7 @@ struct Options {
   std::optional<std::chrono::milliseconds> killAfter;
   std::optional<std::wstring> killOn;
   std::optional<std::wstring> killOnChange;
+  std::optional<std::wstring> line;
   std::vector<std::wstring> command;
 
   bool Kills() const { return killAfter || killOn || killOnChange; }
@@ -123,6 +128,8 @@ std::optional<Options> ParseOptions(int argc, wchar_t** argv) {
       options.killOn = value;
     } else if (option == L"--kill-on-change") {
       options.killOnChange = value;
+    } else if (option == L"--line") {
+      options.line = value;
     } else {
       return std::nullopt;
     }
@@ -297,13 +304,18 @@ struct Program {
 };
 
 // The program runs in its own folder, as it does when started from Explorer.
-std::optional<Program> StartProgram(const std::vector<std::wstring>& command) {
+std::optional<Program> StartProgram(const std::vector<std::wstring>& command,
+                                    const std::optional<std::wstring>& line) {
   const std::wstring file = FullPath(command.front());
   const std::wstring folder = file.substr(0, file.find_last_of(L"\\/"));
   std::wstring commandLine = QuoteArgument(file);
   for (std::size_t i = 1; i < command.size(); ++i) {
     commandLine += L' ';
     commandLine += QuoteArgument(command[i]);
+  }
+  if (line) {
+    commandLine += L' ';
+    commandLine += *line;
   }
   STARTUPINFOW startup{};
   startup.cb = sizeof(startup);
@@ -513,7 +525,7 @@ int wmain(int argc, wchar_t** argv) {
     std::fputs(
         "usage: mbdriver --log FILE [--answers yes,no,ok,...] [--shots DIR] [--hold FILE]\n"
         "                [--timeout SECONDS] [--kill-after MS] [--kill-on FILE]\n"
-        "                [--kill-on-change KEY] -- PROGRAM [ARGS...]\n",
+        "                [--kill-on-change KEY] [--line TEXT] -- PROGRAM [ARGS...]\n",
         stderr);
     return kUsageError;
   }
@@ -530,7 +542,7 @@ int wmain(int argc, wchar_t** argv) {
       return kDriverFailure;
     }
   }
-  const std::optional<Program> program = StartProgram(options->command);
+  const std::optional<Program> program = StartProgram(options->command, options->line);
   if (!program) {
     log.Error(L"cannot start the program");
     return kDriverFailure;

@@ -49,6 +49,13 @@ NO_TOMCAT = Box("setup",
                 "Apache Tomcat 4.1.40がインストールされていません。\r先にインストールを行って下さい。",
                 16)
 NO_DATA_SOURCE = Box("setup", "データソースTESSALが登録されませんでした。", 16)
+# What Wine's ODBC installer holds after it refused the data source, as the log words it: without
+# the driver, its own "component not found"; after a driver refused, its own "request failed",
+# since Wine 8 drops the error that the driver posts (its SQLPostInstallerError is a stub).
+NO_DRIVER = "ODBC installer error 6: Component not found"
+DRIVER_REFUSED = "ODBC installer error 11: Request Failed"
+# What the stand-in driver is told to post when it refuses: ODBC_ERROR_CREATE_DSN_FAILED.
+CREATE_DSN_FAILED = 18
 # A run that went to its end, without and with a message that reported a problem on the way.
 COMPLETED_CODE, COMPLETED_WITH_PROBLEMS = 0, 5
 
@@ -482,8 +489,7 @@ class Scenario:
             lines += ["datasource TESSAL: removed, if there was one",
                       f"datasource TESSAL: added for {database}"]
         else:
-            lines += ["datasource TESSAL: not removed", message_line(NO_DATA_SOURCE),
-                      "datasource TESSAL: not added"]
+            lines += data_source_refused(NO_DRIVER)
         return lines + [message_line(COMPLETED), exit_line(self.completion_code(odbc))]
 
     def completion_boxes(self, odbc: bool) -> list:
@@ -546,6 +552,12 @@ class Scenario:
             machine.discard()
         print(f"PASS [{self.name}]")
         return 0
+
+
+def data_source_refused(reason: str) -> list[str]:
+    """The log's lines of a data source that the ODBC installer refused for the reason."""
+    return [f"datasource TESSAL: not removed: {reason}", message_line(NO_DATA_SOURCE),
+            f"datasource TESSAL: not added: {reason}"]
 
 
 def appended(path: Value, homes: Homes) -> Value:
@@ -665,15 +677,29 @@ def not_there(s: Scenario, spoil: Callable[[Scenario], tuple]) -> None:
 
 
 def no_odbc_driver(s: Scenario) -> None:
-    """Without the Access driver the data source is reported missing and the run completes, with
-    the code that says a problem was reported."""
-    s.machine.delete_key(f"{m.ODBCINST_KEY}\\{m.ACCESS_DRIVER}")
+    """Without an Access driver that takes the data source, the data source is reported missing,
+    the log says why in the ODBC installer's words, and the run completes with the code that says
+    a problem was reported: first with a driver that refuses every request, then with none."""
+    driver = f"{m.ODBCINST_KEY}\\{m.ACCESS_DRIVER}"
+    path = appended(s.machine.registry().value(m.ENVIRONMENT_KEY, "Path"), s.homes)
+    if s.odbc:
+        s.machine.set_value(driver, "Refuse", Value(m.REG_DWORD, CREATE_DSN_FAILED))
+        data_source_refused_run(s, "a driver that refuses", DRIVER_REFUSED, path)
+    s.machine.delete_key(driver)
     s.machine.delete_value(f"{m.ODBCINST_KEY}\\ODBC Drivers", m.ACCESS_DRIVER)
+    data_source_refused_run(s, "no driver", NO_DRIVER, path)
+
+
+def data_source_refused_run(s: Scenario, what: str, reason: str, path: Value) -> None:
+    """A run whose data source the ODBC installer refuses for the reason, logged."""
     before, trees = s.machine.registry(), s.trees()
-    run = s.run("yes")
-    s.expect("run", run, COMPLETED_WITH_PROBLEMS, s.completion_boxes(odbc=False))
-    s.check_completed(before, s.machine.registry(), trees,
-                      appended(before.value(m.ENVIRONMENT_KEY, "Path"), s.homes), odbc=False)
+    run = s.run("yes", arguments=() if s.quiet else ("/log", LOG))
+    s.expect(what, run, COMPLETED_WITH_PROBLEMS, s.completion_boxes(odbc=False))
+    s.check_completed(before, s.machine.registry(), trees, path, odbc=False)
+    events = last_run(read_log(s.machine.host_path(LOG)))
+    s.check.equal(f"{what}: the log's data source", data_source_refused(reason),
+                  [e for e in events
+                   if e.startswith("datasource ") or e == message_line(NO_DATA_SOURCE)])
 
 
 def blocked_copy(s: Scenario, block: Callable[[pathlib.Path], None], number: int | None,
@@ -1053,12 +1079,16 @@ def quiet_second_instance(s: Scenario) -> None:
 def unknown_switch(s: Scenario) -> None:
     """Arguments that mean nothing: the usage and 87, nothing read or changed. Quiet anywhere on
     the command line, there is no box and no call that would show one, and a log asked for gets
-    the usage."""
+    the usage. So too where a quoted folder that ends in "\\" escapes its closing quote and the
+    log's name swallows /quiet."""
     before, trees = s.machine.registry(), s.trees()
     s.check.run("/qiet", s.run(arguments=("/qiet",)), INVALID_ARGUMENTS, [usage("/qiet")])
     s.check.run("-LOG without a file", s.run(arguments=("-LOG",)), INVALID_ARGUMENTS,
                 [usage("-LOG")])
     s.machine.watch_message_boxes()
+    swallowed = s.run(line=r'/log "C:\logs\" /quiet')
+    s.check.run("/quiet swallowed", swallowed, INVALID_ARGUMENTS, [])
+    s.check.equal("/quiet swallowed: calls that show a box", [], m.message_box_calls(s.output))
     quiet = s.run(arguments=("/log", LOG, "/x", "/Q"))
     s.check.run("quiet", quiet, INVALID_ARGUMENTS, [])
     s.check.equal("quiet: calls that show a box", [], m.message_box_calls(s.output))

@@ -2,6 +2,8 @@
 
 #include <gmock/gmock.h>
 
+#include <vector>
+
 #include "double_fixture.h"
 #include "setup/steps.h"
 
@@ -25,10 +27,17 @@ TEST_F(DoubleTest, TheRunReplacesTheDataSourceWithExactlyFiveAttributes) {
   EXPECT_TRUE(host_double::ShownMessages().empty());
 }
 
-TEST_F(DoubleTest, AFailedAddIsShownAndAFailedRemoveIsNot) {
+// The installer's reasons come back for the log, its messages read in the code page; the box keeps
+// its fixed text.
+TEST_F(DoubleTest, AFailedAddIsShownAndAFailedRemoveIsNotAndBothSayWhy) {
   host_double::ScriptOdbcResults({false, false});
-  common::RemoveDataSource(L"TESSAL");
-  common::AddDataSource(L"TESSAL", L"C:\\db.mdb");
+  host_double::ScriptInstallerErrors(
+      {{6, "Component not found"}, {1, "\x83\x68\x83\x89\x83\x43\x83\x6f"}});
+  const std::vector<common::InstallerError> reasons{{6, L"Component not found"}, {1, L"ドライバ"}};
+  EXPECT_EQ(common::RemoveDataSource(L"TESSAL").errors, reasons);
+  const common::DataSourceResult added = common::AddDataSource(L"TESSAL", L"C:\\db.mdb");
+  EXPECT_FALSE(added.done);
+  EXPECT_EQ(added.errors, reasons);
   ASSERT_EQ(host_double::ShownMessages().size(), 1u);
   EXPECT_EQ(host_double::ShownMessages()[0].prompt, L"データソースTESSALが登録されませんでした。");
   EXPECT_EQ(host_double::ShownMessages()[0].code, 16);

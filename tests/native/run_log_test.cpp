@@ -59,7 +59,7 @@ TEST_F(RunLogTest, ALaterRunAppendsWithoutASecondByteOrderMark) {
   log.Open(path, L"1.01");
   setup::RunLog later;
   later.Open(path, L"1.02");
-  later.DataSourceRemoved(L"TESSAL", false);
+  later.DataSourceRemoved(L"TESSAL", {});
   EXPECT_THAT(Events(), ElementsAre("start setup.exe 1.01", "start setup.exe 1.02",
                                     "datasource TESSAL: not removed"));
 }
@@ -130,6 +130,7 @@ TEST_F(RunLogTest, WhatARunCouldNotDoIsLoggedAsNotDone) {
                          platform::registry::kTypeExpandString);
   host_double::FailNext(RegistryCall::kSet, 5);
   host_double::ScriptOdbcResults({false, false});
+  host_double::ScriptInstallerErrors({{6, "Component not found"}, {11, "Request\r\nFailed"}});
   host_double::ScriptAnswers({6});
   log.Open(path, L"1.01");
   ASSERT_EQ(setup::Main(log), setup::ExitCode::kCompleted);
@@ -138,8 +139,10 @@ TEST_F(RunLogTest, WhatARunCouldNotDoIsLoggedAsNotDone) {
   EXPECT_THAT(events, Contains("environment CATALINA_HOME: not written"));
   EXPECT_THAT(events, Contains("environment Path: left as it was, it already holds " +
                                Utf8(machine.javaHome) + "\\bin"));
-  EXPECT_THAT(events, Contains("datasource TESSAL: not removed"));
-  EXPECT_EQ(events.back(), "datasource TESSAL: not added");
+  const std::string reasons =
+      ": ODBC installer error 6: Component not found; ODBC installer error 11: Request | Failed";
+  EXPECT_THAT(events, Contains("datasource TESSAL: not removed" + reasons));
+  EXPECT_EQ(events.back(), "datasource TESSAL: not added" + reasons);
 }
 
 TEST_F(RunLogTest, AProductThatIsMissingOrUnreadableIsLoggedWithWhereItWasLookedFor) {

@@ -8,6 +8,10 @@
 // that mode points, so a test sees a user data source if the program asked for one. Wine's
 // SQLWritePrivateProfileString writes the current user's ODBC.INI whatever the mode, so the
 // attributes go straight into the key that the mode names, where Windows would put them.
+//
+// A machine can have the driver refuse every request, as a real driver refuses what it cannot
+// take: a REG_DWORD value Refuse in the driver's ODBCINST.INI key holds the installer error that
+// it posts (SQLPostInstallerError) before it answers FALSE.
 #include <windows.h>
 
 #include <odbcinst.h>
@@ -151,6 +155,17 @@ bool RemoveDataSource(const std::vector<Attribute>& attributes) {
   return dsn && ::SQLRemoveDSNFromIni(dsn->c_str());
 }
 
+std::optional<DWORD> Refusal(const char* driver) {
+  const std::string key = std::string("Software\\ODBC\\ODBCINST.INI\\") + (driver ? driver : "");
+  DWORD code = 0;
+  DWORD size = sizeof(code);
+  if (::RegGetValueA(HKEY_LOCAL_MACHINE, key.c_str(), "Refuse", RRF_RT_REG_DWORD, nullptr, &code,
+                     &size) != ERROR_SUCCESS) {
+    return std::nullopt;
+  }
+  return code;
+}
+
 bool Configure(WORD request, const char* driver, const std::vector<Attribute>& attributes) {
   switch (request) {
     case ODBC_ADD_DSN:
@@ -174,5 +189,9 @@ bool Configure(WORD request, const char* driver, const std::vector<Attribute>& a
 
 extern "C" BOOL WINAPI ConfigDSN(HWND /*parent*/, WORD request, LPCSTR driver, LPCSTR attributes) {
   Record(request, driver, attributes);
+  if (const std::optional<DWORD> refusal = Refusal(driver)) {
+    ::SQLPostInstallerError(*refusal, "refused by the stand-in driver");
+    return FALSE;
+  }
   return Configure(request, driver, Attributes(attributes)) ? TRUE : FALSE;
 }
