@@ -4,8 +4,8 @@
 # The certificate is a PKCS#12 file (SETUP_SIGN_PKCS12), or a PEM certificate with its key
 # (SETUP_SIGN_CERT, SETUP_SIGN_KEY). These, SETUP_SIGN_PASSWORD_FILE and SETUP_SIGN_TIMESTAMP_URL
 # are taken from the cache when set there, else from the environment of the build. The password is
-# the first line of SETUP_SIGN_PASSWORD_FILE or, without one, the environment variable
-# SETUP_SIGN_PASSWORD. It reaches openssl and osslsigncode on their standard input: never in
+# the first line of SETUP_SIGN_PASSWORD_FILE, without its CR LF or LF, or, without such a file, the
+# environment variable SETUP_SIGN_PASSWORD. It reaches openssl and osslsigncode on their standard input: never in
 # CMakeCache.txt, and never on a command line that another user of the machine can list.
 
 # Ends the build; the caller has already removed the release folder.
@@ -100,11 +100,16 @@ function(sign_program unsigned work shipped)
     _sign_fail("osslsigncode and openssl are needed (scripts/install-deps.sh installs them)")
   endif()
 
+  # Both tools get the password as one line from the shell's own read and printf, so it is never a
+  # program's argument. Given the file itself, openssl would take its first line CR and all, and
+  # osslsigncode the whole of it: a password file saved on Windows, or with a note below the
+  # password, would open with one tool and not the other. Without a password an empty line goes
+  # in, which stops both tools from asking on the terminal of the build.
   if(NOT SETUP_SIGN_PASSWORD_FILE STREQUAL "")
-    set(_sign_password INPUT_FILE ${SETUP_SIGN_PASSWORD_FILE})
+    set(_sign_password COMMAND sh -c [[
+      IFS= read -r password <"$1"
+      printf '%s\n' "${password%"$(printf '\r')"}"]] sh ${SETUP_SIGN_PASSWORD_FILE})
   else()
-    # The shell's own printf, so the password is never a program's argument. Without a password
-    # an empty line goes in, which stops both tools from asking on the terminal of the build.
     set(_sign_password COMMAND sh -c [[printf '%s\n' "${SETUP_SIGN_PASSWORD-}"]])
   endif()
 
@@ -120,7 +125,8 @@ function(sign_program unsigned work shipped)
                   OUTPUT_VARIABLE about ERROR_QUIET)
   string(REGEX MATCH "subject=([^\n]*)" ignored "${about}")
   set(subject "${CMAKE_MATCH_1}")
-  string(REGEX MATCH "Extended Key Usage: *\n *([^\n]*)" ignored "${about}")
+  # The heading ends in "critical" where the certificate marks the usage so.
+  string(REGEX MATCH "Extended Key Usage:[^\n]*\n *([^\n]*)" ignored "${about}")
   set(usages "${CMAKE_MATCH_1}")
   if(NOT usages MATCHES "(^|, )Code Signing(,|$)")
     if(usages STREQUAL "")

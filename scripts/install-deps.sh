@@ -23,6 +23,8 @@ all_packages=(
   osslsigncode openssl
   # static checks and fuzzing
   clang clang-tidy clang-format cppcheck libclang-rt-14-dev
+  # the README's Ansible tasks, read by Ansible itself (its Windows collection is bundled)
+  ansible ansible-lint
 )
 
 if [ $# -gt 0 ]; then

@@ -2,7 +2,8 @@
 # Builds every preset and runs every test: the native tests on the host double (with ASan and
 # UBSan); the Windows tests and end-to-end scenarios of the x86_64 build under wine64, and of the
 # i686 build that ships under WoW64; the checks on the shipped program, its release folder and its
-# signature; the static checks; and each fuzz target for a minute. Says how long each part took.
+# signature; the README's Ansible tasks, read by Ansible; the static checks; and each fuzz target
+# for a minute. Says how long each part took.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -29,14 +30,16 @@ native_tests() {
 }
 
 # The checks that only compute: the shipped program and its release folder, its signature, the
-# static checks and the fuzzing. They run at the lowest priority beside the Windows tests, whose
-# time is mostly spent waiting for Wine, and use what those leave of the processors.
+# README's Ansible tasks, the static checks and the fuzzing. They run at the lowest priority beside
+# the Windows tests, whose time is mostly spent waiting for Wine, and use what those leave of the
+# processors.
 checks() {
   part "release checks" tools/check-pe.sh build/win32-release/setup.exe i386
   part "release folder" tools/check-dist.sh
   # The release folder holds the very bytes that the WoW64 scenarios ran.
   cmp build/win32-release/setup.exe dist/setup.exe
   part "signing" tools/check-signing.sh
+  part "README Ansible" tools/check-readme-ansible.sh
   part "static checks" scripts/check-static.sh
   part "fuzzing" scripts/fuzz.sh 60
 }

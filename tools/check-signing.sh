@@ -40,8 +40,12 @@ issue() {
     fail "no certificate for $1"
 }
 issue publisher codeSigning
+issue publisher-critical "critical, codeSigning"
 issue website serverAuth
 printf 'correct horse\n' >"$keys/password"
+# The first line is the password, as a file saved on Windows ends it, and with a note below it.
+printf 'correct horse\r\n' >"$keys/password-crlf"
+printf 'correct horse\nrenew before March\n' >"$keys/password-noted"
 for name in publisher website; do
   openssl pkcs12 -export -inkey "$keys/$name.key" -in "$keys/$name.pem" \
     -passout "file:$keys/password" -out "$keys/$name.p12"
@@ -113,15 +117,27 @@ fi
 grep -q MISMATCH "$log" || fail "setup.exe with a flipped byte fails, but not on its digest"
 runs_full_scenario "$signed"
 
-# --- The other ways in: RC2, and a certificate with a locked key from the cache ------------------
-build_dist SETUP_SIGN_PKCS12="$keys/publisher-legacy.p12" \
-  SETUP_SIGN_PASSWORD_FILE="$keys/password" || fail "dist did not build with an RC2 PKCS#12 file"
-verifies "$signed" "an RC2 PKCS#12 file"
+# --- The other ways in ---------------------------------------------------------------------------
+# signs WHAT SETTING=VALUE...: the dist target signs with these settings, and the result verifies.
+signs() {
+  local what=$1
+  shift
+  build_dist "$@" || fail "dist did not build with $what"
+  verifies "$signed" "$what"
+}
+signs "an RC2 PKCS#12 file" \
+  SETUP_SIGN_PKCS12="$keys/publisher-legacy.p12" SETUP_SIGN_PASSWORD_FILE="$keys/password"
+signs "a password file with CR LF" \
+  SETUP_SIGN_PKCS12="$keys/publisher.p12" SETUP_SIGN_PASSWORD_FILE="$keys/password-crlf"
+signs "a password file of two lines" SETUP_SIGN_CERT="$keys/publisher.pem" \
+  SETUP_SIGN_KEY="$keys/publisher-locked.key" SETUP_SIGN_PASSWORD_FILE="$keys/password-noted"
+signs "a critical Extended Key Usage" \
+  SETUP_SIGN_CERT="$keys/publisher-critical.pem" SETUP_SIGN_KEY="$keys/publisher-critical.key"
+# A certificate with a locked key from the cache; the password stays out of it.
 cmake -B "$tree" -DSETUP_SIGN_CERT="$keys/publisher.pem" \
   -DSETUP_SIGN_KEY="$keys/publisher-locked.key" >/dev/null
-build_dist SETUP_SIGN_PASSWORD="$(head -n 1 "$keys/password")" ||
-  fail "dist did not build with a certificate and its key"
-verifies "$signed" "a certificate and its key"
+signs "a certificate and its key" SETUP_SIGN_PASSWORD="$(head -n 1 "$keys/password")"
+! grep -qF "correct horse" "$tree/CMakeCache.txt" || fail "the password is in CMakeCache.txt"
 cmake -B "$tree" -U 'SETUP_SIGN_*' >/dev/null
 
 # --- Certificates that cannot sign --------------------------------------------------------------
@@ -152,4 +168,4 @@ grep -qF "setup.exe is not signed" "$log" || fail "an unsigned dist does not say
 cmp -s "$signed" "$tree/setup.exe" || fail "unsigned, dist/setup.exe is not the program built"
 
 echo "signing: SHA-256 signature verifies, covers the file, comes off cleanly and runs under WoW64;" \
-  "4 refusals"
+  "5 other ways in; 4 refusals"
