@@ -29,19 +29,26 @@ native_tests() {
   ctest --preset native -j"$(nproc)" | tee "$logs/native"
 }
 
-# The checks that only compute: the shipped program and its release folder, its signature, the
-# README's Ansible tasks, the static checks and the fuzzing. They run at the lowest priority beside
-# the Windows tests, whose time is mostly spent waiting for Wine, and use what those leave of the
-# processors.
-checks() {
+# The checks that only compute, in two independent lines: the shipped program, its release folder
+# and its signature; and the README's Ansible tasks, the static checks and the fuzzing. They run
+# at the lowest priority beside the Windows tests, whose time is mostly spent waiting for Wine, and
+# use what those leave of the processors.
+release_checks() {
   part "release checks" tools/check-pe.sh build/win32-release/setup.exe i386
   part "release folder" tools/check-dist.sh
   # The release folder holds the very bytes that the WoW64 scenarios ran.
   cmp build/win32-release/setup.exe dist/setup.exe
   part "signing" tools/check-signing.sh
+}
+source_checks() {
   part "README Ansible" tools/check-readme-ansible.sh
   part "static checks" scripts/check-static.sh
   part "fuzzing" scripts/fuzz.sh 60
+}
+
+# checks NAME: one line of checks, at the lowest priority, into a log of its own.
+checks() {
+  nice -n 19 bash -c "$(declare -f part "$1"); set -euo pipefail; $1" >"$logs/$1" 2>&1
 }
 
 # The Windows tests of one build but its interrupted-run test, into a log of their own; the
@@ -63,8 +70,10 @@ interrupted_tests() {
 # few milliseconds long.
 windows_tests_and_checks() {
   local status=0
-  nice -n 19 bash -c "$(declare -f part checks); set -euo pipefail; checks" >"$logs/checks" 2>&1 &
-  local checks=$!
+  checks release_checks &
+  local release=$!
+  checks source_checks &
+  local source=$!
   windows_tests win64 &
   local x64=$!
   windows_tests win32-release &
@@ -72,8 +81,9 @@ windows_tests_and_checks() {
   wait "$x64" || status=1
   wait "$wow64" || status=1
   cat "$logs/win64" "$logs/win32-release"
-  wait "$checks" || status=1
-  cat "$logs/checks"
+  wait "$release" || status=1
+  wait "$source" || status=1
+  cat "$logs/release_checks" "$logs/source_checks"
   [ "$status" -eq 0 ]
   for preset in win64 win32-release; do
     part "interrupted runs, $preset" interrupted_tests "$preset"
