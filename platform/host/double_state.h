@@ -11,7 +11,7 @@
 #include <utility>
 #include <vector>
 
-#include "platform/host/host_double.h"
+#include "platform/host/double_control.h"
 
 namespace host_double::detail {
 

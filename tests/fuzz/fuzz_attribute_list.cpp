@@ -15,7 +15,7 @@
 
 #include "common/data_source.h"
 #include "fuzz_support.h"
-#include "platform/host/host_double.h"
+#include "platform/host/double_control.h"
 #include "platform/odbc.h"
 #include "platform/text.h"
 

@@ -10,7 +10,7 @@
 #include "common/error_trap.h"
 #include "common/registry.h"
 #include "fuzz_support.h"
-#include "platform/host/host_double.h"
+#include "platform/host/double_control.h"
 #include "platform/text.h"
 #include "platform/ui.h"
 

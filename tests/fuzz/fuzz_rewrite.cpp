@@ -12,7 +12,7 @@
 #include <string>
 
 #include "fuzz_support.h"
-#include "platform/host/host_double.h"
+#include "platform/host/double_control.h"
 #include "platform/text.h"
 #include "setup/configuration_rewrite.h"
 

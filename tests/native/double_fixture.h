@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/host/host_double.h"
+#include "platform/host/double_control.h"
 
 class DoubleTest : public ::testing::Test {
  protected:

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "platform/host/host_double.h"
+#include "platform/host/double_control.h"
 #include "platform/registry.h"
 #include "platform/text.h"
 #include "support/test_files.h"

@@ -7,8 +7,8 @@
 #include <iterator>
 #include <stdexcept>
 
+#include "platform/host/double_control.h"
 #include "platform/host/double_state.h"
-#include "platform/host/host_double.h"
 #include "support/test_files.h"
 
 namespace test_support {

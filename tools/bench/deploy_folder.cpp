@@ -6,7 +6,7 @@
 #include "arguments.h"
 #include "common/folders.h"
 #include "platform/failure.h"
-#include "platform/host/host_double.h"
+#include "platform/host/double_control.h"
 
 int main(int argc, char** argv) {
   if (argc != 3) {
