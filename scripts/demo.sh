@@ -18,7 +18,7 @@ else
   cmake --preset win32-release -B "$win32" >/dev/null
 fi
 # The stand-in Access driver lets the run register its data source: Wine has no Access driver.
-cmake --build "$win32" --target setup mbdriver fakeodbc
+cmake --build "$win32" --target setup_exe mbdriver fakeodbc
 
 /usr/bin/python3 -B tests/e2e/demo.py --build "$win32" --out build/demo --machine wow64
 
