@@ -2,7 +2,7 @@
 // through message boxes, so there is no message loop here: the run decides the exit code.
 #include <windows.h>
 
-#include "app/run.h"
+#include "app/program.h"
 #include "platform/win32/dll_search.h"
 
 int WINAPI WinMain(HINSTANCE /*instance*/, HINSTANCE /*previous*/, LPSTR /*commandLine*/,
@@ -12,5 +12,5 @@ int WINAPI WinMain(HINSTANCE /*instance*/, HINSTANCE /*previous*/, LPSTR /*comma
   // goes on either way.
   platform::win32::RestrictDllSearch();
   // The wide command line: a log's path may hold characters that the ANSI one would lose.
-  return app::Run(::GetCommandLineW());
+  return app::RunProgram(::GetCommandLineW());
 }

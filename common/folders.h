@@ -13,6 +13,7 @@ bool FU_MkDir(std::wstring_view folder);
 // Copies every plain file directly in source (not hidden, not system, no sub-folders) into
 // destination, making destination first and overwriting files of the same name, and says how many
 // it copied. A file that cannot be copied is a failure for the caller: this routine traps nothing.
+// What that failure does to the run: app/failure_policy.h.
 std::size_t FU_CopyFolder(std::wstring_view source, std::wstring_view destination);
 
 }  // namespace common

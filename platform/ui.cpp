@@ -1,4 +1,5 @@
-// Where the program's messages go: the part of the message box that is the same on every platform.
+// Where the program's messages go, and who owns the pointer: the part of the user interface that
+// is the same on every platform.
 #include "platform/ui.h"
 
 #include <utility>
@@ -31,6 +32,14 @@ RoutedMessages::RoutedMessages(MessageSink& sink)
 
 RoutedMessages::~RoutedMessages() {
   InstalledSink() = previous_;
+}
+
+BusyPointer::BusyPointer() {
+  SetBusyPointer(true);
+}
+
+BusyPointer::~BusyPointer() {
+  SetBusyPointer(false);
 }
 
 }  // namespace platform

@@ -56,7 +56,17 @@ class RoutedMessages {
   MessageSink* previous_;
 };
 
-// The hourglass while the steps run, the default pointer afterwards.
+// The hourglass or the default pointer; BusyPointer is the one caller.
 void SetBusyPointer(bool busy);
+
+// The hourglass while it lives, the default pointer again when it goes, whatever the way out: the
+// report of a failure that ends the run shows with the default pointer.
+class BusyPointer {
+ public:
+  BusyPointer();
+  ~BusyPointer();
+  BusyPointer(const BusyPointer&) = delete;
+  BusyPointer& operator=(const BusyPointer&) = delete;
+};
 
 }  // namespace platform

@@ -161,7 +161,8 @@ void CopyFileOverwriting(std::wstring_view source, std::wstring_view destination
   if (!::CopyFileW(from.c_str(), to.c_str(), FALSE)) {
     const DWORD error = ::GetLastError();
     // CopyFileW does not say which of the two files it failed on. A source that cannot even be
-    // looked at is the one (a configuration file that is missing); otherwise it is the copy.
+    // looked at is the one (a configuration file that is missing); otherwise it is the copy. The
+    // failure report names it: app/failure_policy.h.
     const bool sourceUnseen = ::GetFileAttributesW(from.c_str()) == INVALID_FILE_ATTRIBUTES;
     throw SystemFailure(error, sourceUnseen ? source : destination);
   }

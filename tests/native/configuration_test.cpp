@@ -5,7 +5,7 @@
 #include "platform/failure.h"
 #include "setup/configuration_readers.h"
 #include "setup/configuration_rewrite.h"
-#include "setup/main.h"
+#include "setup/run.h"
 #include "setup/steps.h"
 
 namespace {

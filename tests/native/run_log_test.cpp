@@ -9,7 +9,7 @@
 #include "log_events.h"
 #include "machine.h"
 #include "platform/text.h"
-#include "setup/main.h"
+#include "setup/run.h"
 #include "support/test_files.h"
 
 namespace {

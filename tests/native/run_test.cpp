@@ -1,168 +1,253 @@
-// The program as an administrator or a deployment tool starts it: a command line in, boxes or a
-// log and an exit code out.
-#include "app/run.h"
+#include "setup/run.h"
 
 #include <gmock/gmock.h>
 
-#include <string>
-#include <vector>
+#include <filesystem>
 
+#include "app/program.h"
 #include "double_fixture.h"
 #include "log_events.h"
 #include "machine.h"
+#include "platform/host/double_state.h"
 #include "platform/registry.h"
 #include "platform/text.h"
+#include "setup/products.h"
 
 namespace {
 
+using host_double::ShownMessage;
+using platform::registry::kLocalMachine;
+using setup::ExitCode;
+using ::testing::AllOf;
 using ::testing::Contains;
 using ::testing::ElementsAre;
-using ::testing::IsEmpty;
+using ::testing::HasSubstr;
 using ::testing::StartsWith;
 
-constexpr char kQuestion[] = "message 68 [setup] セットアップを開始してよろしいですか？";
-constexpr char kCompletion[] = "message 64 [setup] セットアップが完了しました。";
+constexpr char kJdkSubKey[] = "SOFTWARE\\JavaSoft\\Java Development Kit\\1.4";
+constexpr char kTomcatSubKey[] = "SOFTWARE\\Apache Software Foundation\\Tomcat\\4.1";
+constexpr wchar_t kConfirm[] = L"セットアップを開始してよろしいですか？";
 
-class RunTest : public DoubleTest {
+class MainTest : public DoubleTest {
  protected:
-  RunTest() {
-    machine.RegisterProducts();
-    machine.PackConfigurationFiles();
+  void RegisterJdk() const { machine.RegisterJdk(machine.javaHome); }
+  void RegisterTomcat() const { machine.RegisterTomcat(machine.tomcatHome); }
+  static bool NothingWritten() {
+    return host_double::RegistryWriteCount() == 0 && host_double::OdbcCalls().empty() &&
+           host_double::BusyPointerChanges().empty();
   }
-
-  // setup.exe with the arguments, and with /log and the test's log file.
-  int RunLogged(const std::wstring& arguments) const {
-    return app::Run(L"\"C:\\dist\\setup.exe\" " + arguments + L" /log \"" + log + L"\"");
-  }
-  std::vector<std::string> Events() const { return LogEvents(log); }
-  static bool NothingReadOrWritten() {
-    return host_double::OpenedSubKeys().empty() && host_double::RegistryWriteCount() == 0 &&
-           host_double::OdbcCalls().empty();
-  }
-
-  std::wstring Below(const std::wstring& name) const { return machine.root / name; }
 
   FakeMachine machine;
-  const std::wstring log = Below(L"ログ 1.log");
+  setup::RunLog log;
 };
 
-// Each case runs at the screen and quiet: the quiet run shows no box, logs the same messages and
-// ends with the same code.
-class BothModes : public RunTest, public ::testing::WithParamInterface<bool> {
- protected:
-  bool Quiet() const { return GetParam(); }
-  int RunInMode() {
-    if (!Quiet()) {
-      host_double::ScriptAnswers({6});
-    }
-    return RunLogged(Quiet() ? L"/quiet" : L"");
-  }
-  void ExpectBoxes(std::size_t shownAtTheScreen) const {
-    EXPECT_EQ(host_double::ShownMessages().size(), Quiet() ? 0u : shownAtTheScreen);
-  }
+TEST_F(MainTest, ASecondInstanceOnlySaysSoAndReadsNothing) {
+  host_double::SetPreviousInstance(true);
+  EXPECT_EQ(setup::Main(log), ExitCode::kAlreadyRunning);
+  ASSERT_EQ(host_double::ShownMessages().size(), 1u);
+  const ShownMessage& shown = host_double::ShownMessages().front();
+  EXPECT_EQ(shown.prompt, L"setup.exeは既に起動されています。");
+  EXPECT_EQ(shown.code, 16);
+  EXPECT_EQ(shown.caption, L"警告");
+  EXPECT_TRUE(host_double::OpenedSubKeys().empty());
+  EXPECT_TRUE(NothingWritten());
+}
+
+// Only Yes goes on: No, and the 0 of a box that could not be shown, end the run at once.
+class AnswerOtherThanYesTest : public MainTest,
+                               public ::testing::WithParamInterface<std::pair<int, ExitCode>> {};
+
+TEST_P(AnswerOtherThanYesTest, EndsTheRunBeforeAnythingIsReadOrWritten) {
+  const auto [answer, exitCode] = GetParam();
+  RegisterJdk();
+  RegisterTomcat();
+  host_double::ScriptAnswers({answer});
+  EXPECT_EQ(setup::Main(log), exitCode);
+  ASSERT_EQ(host_double::ShownMessages().size(), 1u);
+  EXPECT_EQ(host_double::ShownMessages()[0].code, 68);
+  EXPECT_EQ(host_double::ShownMessages()[0].caption, std::nullopt);
+  EXPECT_TRUE(host_double::OpenedSubKeys().empty());
+  EXPECT_TRUE(NothingWritten());
+}
+
+INSTANTIATE_TEST_SUITE_P(NoOrNoBox, AnswerOtherThanYesTest,
+                         ::testing::Values(std::pair{7, ExitCode::kDeclined},
+                                           std::pair{0, ExitCode::kFailed}));
+
+TEST_F(MainTest, WithoutTheJdkTheTomcatKeyIsNeverRead) {
+  RegisterTomcat();
+  host_double::ScriptAnswers({6});
+  EXPECT_EQ(setup::Main(log), ExitCode::kProductMissing);
+  EXPECT_THAT(Prompts(), ElementsAre(kConfirm,
+                                     L"Java 2 SDK 1.4がインストールされていません。\r"
+                                     L"先にインストールを行って下さい。"));
+  EXPECT_EQ(host_double::ShownMessages()[1].code, 16);
+  EXPECT_EQ(host_double::ShownMessages()[1].caption, std::nullopt);
+  EXPECT_THAT(host_double::OpenedSubKeys(), ElementsAre(kJdkSubKey));
+  EXPECT_TRUE(NothingWritten());
+}
+
+TEST_F(MainTest, WithoutTomcatItsMessageEndsTheRun) {
+  RegisterJdk();
+  host_double::ScriptAnswers({6});
+  EXPECT_EQ(setup::Main(log), ExitCode::kProductMissing);
+  EXPECT_THAT(Prompts(), ElementsAre(kConfirm,
+                                     L"Apache Tomcat 4.1.40がインストールされていません。\r"
+                                     L"先にインストールを行って下さい。"));
+  EXPECT_TRUE(NothingWritten());
+}
+
+// "ERROR" is no folder: the product's key is there but its value cannot be read.
+struct UnreadableFolder {
+  const char* product;
+  void (*registerProducts)(const FakeMachine&);  // the products as this case leaves them
+  std::wstring message;  // the registry routine's, the only one after the question
+  std::vector<std::string> opened;
 };
 
-INSTANTIATE_TEST_SUITE_P(Run, BothModes, ::testing::Values(false, true),
-                         [](const auto& mode) { return mode.param ? "Quiet" : "AtTheScreen"; });
-
-TEST_P(BothModes, ACleanRunEndsWith0AndLogsEveryMessage) {
-  EXPECT_EQ(RunInMode(), 0);
-  ExpectBoxes(2);
-  const std::vector<std::string> events = Events();
-  ASSERT_EQ(events.size(), 27u);
-  EXPECT_EQ(events[0], "start setup.exe 1.01");
-  EXPECT_EQ(events[1], kQuestion);
-  EXPECT_THAT(events[2], StartsWith("product JDK 1.4: "));
-  EXPECT_EQ(events[25], kCompletion);
-  EXPECT_EQ(events[26], "exit 0: setup completed");
+void PrintTo(const UnreadableFolder& folder, std::ostream* out) {
+  *out << folder.product;
 }
 
-TEST_P(BothModes, AProblemReportedOnTheWayEndsWith5) {
-  host_double::ScriptOdbcResults({true, false});
-  EXPECT_EQ(RunInMode(), 5);
-  ExpectBoxes(3);
-  const std::vector<std::string> events = Events();
-  EXPECT_THAT(events, Contains("message 16 [setup] データソースTESSALが登録されませんでした。"));
-  EXPECT_EQ(events.back(), "exit 5: setup completed, but a message reported a problem");
+class UnreadableFolderTest : public MainTest,
+                             public ::testing::WithParamInterface<UnreadableFolder> {};
+
+TEST_P(UnreadableFolderTest, EndsTheRunAfterTheRegistryMessageOnly) {
+  const UnreadableFolder& folder = GetParam();
+  folder.registerProducts(machine);
+  host_double::ScriptAnswers({6});
+  EXPECT_EQ(setup::Main(log), ExitCode::kProductMissing);
+  EXPECT_THAT(Prompts(), ElementsAre(kConfirm, folder.message));
+  EXPECT_EQ(host_double::ShownMessages()[1].caption, L"警告");
+  EXPECT_EQ(host_double::OpenedSubKeys(), folder.opened);
+  EXPECT_TRUE(NothingWritten());
 }
-
-TEST_P(BothModes, ALogThatCannotBeOpenedEndsWith1BeforeAnythingIsRead) {
-  const std::wstring missing = Below(L"missing\\setup.log");
-  EXPECT_EQ(app::Run(std::wstring(L"setup.exe /log ") + missing + (Quiet() ? L" /q" : L"")), 1);
-  EXPECT_TRUE(NothingReadOrWritten());
-  ExpectBoxes(1);
-  if (!Quiet()) {
-    EXPECT_EQ(Prompts().front(),
-              L"実行時エラー '3':\r\n\r\n指定されたパスが見つかりません。\r\n" + missing);
-  }
-}
-
-TEST_P(BothModes, ArgumentsThatMeanNothingEndWith87BeforeAnythingIsRead) {
-  EXPECT_EQ(RunLogged(Quiet() ? L"/quiet /qiet" : L"/qiet"), 87);
-  EXPECT_TRUE(NothingReadOrWritten());
-  ExpectBoxes(1);
-  if (!Quiet()) {
-    EXPECT_EQ(host_double::ShownMessages().front().code, 16);
-    EXPECT_EQ(host_double::ShownMessages().front().caption, std::nullopt);
-  }
-  const std::vector<std::string> events = Events();
-  ASSERT_EQ(events.size(), 3u);
-  EXPECT_THAT(events[1], StartsWith("message 16 [setup] 引数「/qiet」が正しくありません。 | "));
-  EXPECT_EQ(events[2], "exit 87: the command line means nothing to the program");
-}
-
-// A quiet run that ends early says why in its log only.
-struct EarlyEnd {
-  const char* name;
-  void (*arrange)(const FakeMachine& machine);
-  int exitCode;
-  std::string (*message)(const FakeMachine& machine);  // the last line before the exit code's
-};
-
-class QuietEarlyEnd : public RunTest, public ::testing::WithParamInterface<EarlyEnd> {};
 
 INSTANTIATE_TEST_SUITE_P(
-    Run, QuietEarlyEnd,
+    EitherProduct, UnreadableFolderTest,
     ::testing::Values(
-        EarlyEnd{"SecondInstance",
-                 [](const FakeMachine&) { host_double::SetPreviousInstance(true); }, 3,
-                 [](const FakeMachine&) -> std::string {
-                   return "message 16 [警告] setup.exeは既に起動されています。";
-                 }},
-        EarlyEnd{"NoJdk",
-                 [](const FakeMachine&) {
-                   host_double::Reset();
-                   host_double::PutString(platform::registry::kLocalMachine,
-                                          "SOFTWARE\\Apache Software Foundation\\Tomcat\\4.1", "",
-                                          "C:\\Tomcat");
-                 },
-                 2,
-                 [](const FakeMachine&) -> std::string {
-                   return "message 16 [setup] Java 2 SDK 1.4がインストールされていません。"
-                          " | 先にインストールを行って下さい。";
-                 }},
-        // A folder where a packaged file goes: the failure that no routine traps.
-        EarlyEnd{"BlockedCopy",
-                 [](const FakeMachine& machine) {
-                   test_support::MakeFolders(machine.tomcatHome +
-                                             L"\\webapps\\tessal\\WEB-INF\\web.xml");
-                 },
-                 1,
-                 [](const FakeMachine& machine) {
-                   return "message 16 [setup] 実行時エラー '5': | アクセスが拒否されました。 | " +
-                          platform::ToUtf8(machine.tomcatHome +
-                                           L"\\webapps\\tessal\\WEB-INF\\web.xml");
-                 }}),
-    [](const auto& end) { return end.param.name; });
+        UnreadableFolder{"Jdk",
+                         [](const FakeMachine& machine) {
+                           host_double::PutKey(kLocalMachine, kJdkSubKey);  // without JavaHome
+                           machine.RegisterTomcat(machine.tomcatHome);
+                         },
+                         L"レジストリキー値が取得出来ません"
+                         L"HKEY_LOCAL_MACHINE\\SOFTWARE\\JavaSoft\\Java Development Kit\\1.4"
+                         L"JavaHome",
+                         {kJdkSubKey}},
+        UnreadableFolder{"Tomcat",
+                         [](const FakeMachine& machine) {
+                           machine.RegisterJdk(machine.javaHome);
+                           host_double::PutKey(kLocalMachine, kTomcatSubKey);  // no default value
+                         },
+                         L"レジストリキー値が取得出来ません"
+                         L"HKEY_LOCAL_MACHINE\\SOFTWARE\\Apache Software Foundation\\Tomcat\\4.1",
+                         {kJdkSubKey, kTomcatSubKey}}),
+    [](const auto& param) { return std::string(param.param.product); });
 
-TEST_P(QuietEarlyEnd, EndsWithItsCodeAndItsMessageInTheLogOnly) {
-  GetParam().arrange(machine);
-  EXPECT_EQ(RunLogged(L"/q"), GetParam().exitCode);
-  EXPECT_THAT(host_double::ShownMessages(), IsEmpty());
-  const std::vector<std::string> events = Events();
-  ASSERT_GE(events.size(), 2u);
-  EXPECT_EQ(events[events.size() - 2], GetParam().message(machine));
-  EXPECT_THAT(events.back(), StartsWith("exit " + std::to_string(GetParam().exitCode) + ": "));
+// A key that names no folder of an installed product, as an uninstaller may leave it behind.
+struct FolderNotThere {
+  const char* name;
+  const setup::Product& product;
+  std::wstring (*folder)(const FakeMachine&);
+  const char* why;  // as the log's product line says it
+};
+
+void PrintTo(const FolderNotThere& folder, std::ostream* out) {
+  *out << folder.name;
+}
+
+class FolderNotThereTest : public MainTest, public ::testing::WithParamInterface<FolderNotThere> {};
+
+TEST_P(FolderNotThereTest, IsAProductNotInstalledAndChangesNothing) {
+  const FolderNotThere& notThere = GetParam();
+  machine.RegisterProducts();
+  test_support::WriteBytes(machine.root / L"file", "");
+  const std::wstring folder = notThere.folder(machine);
+  if (&notThere.product == &setup::kJdk) {
+    machine.RegisterJdk(folder);
+  } else {
+    machine.RegisterTomcat(folder);
+  }
+  log.Open(machine.root / L"setup.log", L"1.01");
+  host_double::ScriptAnswers({6});
+  EXPECT_EQ(setup::Main(log), ExitCode::kProductMissing);
+  EXPECT_THAT(Prompts(), ElementsAre(kConfirm, std::wstring(notThere.product.notInstalled) +
+                                                   L"\r先にインストールを行って下さい。"));
+  EXPECT_TRUE(NothingWritten());
+  EXPECT_THAT(LogEvents(machine.root / L"setup.log"),
+              Contains(AllOf(StartsWith("product " + platform::ToUtf8(notThere.product.name)),
+                             HasSubstr(notThere.why))));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    EitherProduct, FolderNotThereTest,
+    ::testing::Values(
+        FolderNotThere{"Empty", setup::kJdk, [](const FakeMachine&) { return std::wstring(); },
+                       ": not installed, its key names no folder ("},
+        FolderNotThere{"Relative", setup::kTomcat,
+                       [](const FakeMachine&) { return std::wstring(L"Tomcat 4.1"); },
+                       ": not installed, Tomcat 4.1 is not a full path ("},
+        FolderNotThere{"OnTheCurrentDrive", setup::kJdk,
+                       [](const FakeMachine&) { return std::wstring(L"\\j2sdk1.4.2"); },
+                       ": not installed, \\j2sdk1.4.2 is not a full path ("},
+        FolderNotThere{"Gone", setup::kJdk,
+                       [](const FakeMachine& machine) { return machine.root / L"j2sdk1.4.2"; },
+                       ": not installed, there is no folder C:"},
+        FolderNotThere{"AFile", setup::kTomcat,
+                       [](const FakeMachine& machine) { return machine.root / L"file"; },
+                       ": not installed, there is no folder C:"}),
+    [](const auto& param) { return std::string(param.param.name); });
+
+TEST(IsFullPath, TakesADriveOrAShareFromItsRoot) {
+  for (const wchar_t* full : {L"C:\\", L"d:\\j2sdk", L"C:/Tomcat", L"\\\\server\\share",
+                              L"\\\\server\\share\\Tomcat 4.1", L"//server/share"}) {
+    EXPECT_TRUE(setup::IsFullPath(full)) << platform::ToUtf8(full);
+  }
+  for (const wchar_t* partial : {L"", L"j2sdk", L"C:", L"C:j2sdk", L"\\j2sdk", L"\\\\server",
+                                 L"\\\\server\\", L"\\\\\\share", L"1:\\x"}) {
+    EXPECT_FALSE(setup::IsFullPath(partial)) << platform::ToUtf8(partial);
+  }
+}
+
+TEST_F(MainTest, APackagedFolderMissingEndsTheRunBeforeAnythingIsWritten) {
+  machine.RegisterProducts();
+  const std::wstring xls = machine.distribution + L"\\TOMCAT\\webapps\\tessal\\xls";
+  std::filesystem::remove(host_double::detail::HostPath(xls));
+  host_double::ScriptAnswers({6});
+  EXPECT_EQ(app::RunProgram(L"setup.exe"), 1);
+  EXPECT_EQ(Prompts().back(),
+            L"実行時エラー '3':\r\n\r\n指定されたパスが見つかりません。\r\n" + xls);
+  EXPECT_TRUE(NothingWritten());
+}
+
+TEST_F(MainTest, ACompleteRunWorksThePointerAndReportsCompletion) {
+  machine.RegisterProducts();
+  machine.PackConfigurationFiles();
+  host_double::ScriptAnswers({6});
+  EXPECT_EQ(setup::Main(log), ExitCode::kCompleted);
+  EXPECT_EQ(host_double::BusyPointerChanges(), (std::vector<bool>{true, false}));
+  ASSERT_FALSE(host_double::ShownMessages().empty());
+  const ShownMessage& last = host_double::ShownMessages().back();
+  EXPECT_EQ(last.prompt, L"セットアップが完了しました。");
+  EXPECT_EQ(last.code, 64);
+  EXPECT_EQ(last.caption, std::nullopt);
+}
+
+TEST_F(MainTest, AFailureNoRoutineTrapsEndsTheProgramWithItsReport) {
+  machine.RegisterProducts();  // no configuration files to rewrite
+  host_double::ScriptAnswers({6});
+  EXPECT_EQ(app::RunProgram(L"setup.exe"), 1);
+  EXPECT_EQ(Prompts().back(), L"実行時エラー '2':\r\n\r\n指定されたファイルが見つかりません。\r\n" +
+                                  machine.javaHome + L"\\jre\\lib\\logging.properties");
+  EXPECT_EQ(host_double::BusyPointerChanges(), (std::vector<bool>{true, false}))
+      << "the report shows with the default pointer";
+}
+
+TEST(WithSlashes, TurnsEveryBackslashAndLeavesSlashes) {
+  EXPECT_EQ(setup::WithSlashes(L"C:\\Program Files\\Apache Group\\Tomcat 4.1"),
+            L"C:/Program Files/Apache Group/Tomcat 4.1");
+  EXPECT_EQ(setup::WithSlashes(L"C:/Tomcat"), L"C:/Tomcat");
 }
 
 }  // namespace

@@ -1,4 +1,4 @@
-#include "setup/main.h"
+#include "setup/run.h"
 
 #include <algorithm>
 #include <optional>
@@ -38,6 +38,16 @@ std::optional<std::wstring> InstalledFolder(const Product& product, RunLog& log)
   return std::nullopt;
 }
 
+// The steps that change the machine, in their order, under the hourglass. A failure that leaves a
+// step leaves the steps after it untaken and the pointer restored.
+void ChangeTheMachine(const RunValues& run, RunLog& log) {
+  const platform::BusyPointer busy;
+  EnvironmentStep(run, log);
+  DeploymentStep(run, log);
+  ConfigurationStep(run, log);
+  DataSourceStep(run, log);
+}
+
 }  // namespace
 
 std::wstring WithSlashes(std::wstring_view folder) {
@@ -70,12 +80,7 @@ ExitCode Main(RunLog& log) {
   const RunValues run{*javaHome, *tomcatHome, WithSlashes(*tomcatHome)};
   CheckDistribution();
 
-  platform::SetBusyPointer(true);
-  EnvironmentStep(run, log);
-  DeploymentStep(run, log);
-  ConfigurationStep(run, log);
-  DataSourceStep(run, log);
-  platform::SetBusyPointer(false);
+  ChangeTheMachine(run, log);
 
   platform::ShowMessage(L"セットアップが完了しました。", box::kInformation);
   return ExitCode::kCompleted;

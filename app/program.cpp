@@ -1,32 +1,20 @@
-#include "app/run.h"
+#include "app/program.h"
 
-#include <exception>
 #include <optional>
 
 #include "app/command_line.h"
+#include "app/failure_policy.h"
 #include "app/session.h"
 #include "app/version.h"
+#include "platform/failure.h"
 #include "platform/ui.h"
-#include "setup/main.h"
+#include "setup/exit_code.h"
+#include "setup/run_log.h"
 
 namespace app {
 namespace {
 
 constexpr std::wstring_view kVersion = L"" SETUP_VERSION_TEXT;
-
-void Report(const platform::Failure& failure) {
-  platform::ShowMessage(FailureReport(failure), platform::box::kCritical);
-}
-
-// The setup itself. A failure that no routine trapped is reported here and ends the run.
-setup::ExitCode RunSetup(setup::RunLog& log) {
-  try {
-    return setup::Main(log);
-  } catch (const std::exception& caught) {
-    Report(platform::FailureOf(caught));
-  }
-  return setup::ExitCode::kFailed;
-}
 
 std::optional<platform::Failure> OpenLog(setup::RunLog& log, const Options& options) {
   if (options.logFile) {
@@ -49,28 +37,14 @@ setup::ExitCode RunAsAsked(const Options& options, setup::RunLog& log, const Ses
     return setup::ExitCode::kInvalidArguments;
   }
   if (logFailure) {
-    Report(*logFailure);
-    return setup::ExitCode::kFailed;
+    return EndByFailure(*logFailure);
   }
-  const setup::ExitCode code = RunSetup(log);
-  if (code == setup::ExitCode::kCompleted && session.ProblemReported()) {
-    return setup::ExitCode::kCompletedWithProblems;
-  }
-  return code;
+  return RunSetup(log, session);
 }
 
 }  // namespace
 
-std::wstring FailureReport(const platform::Failure& failure) {
-  std::wstring report =
-      L"実行時エラー '" + std::to_wstring(failure.number()) + L"':\r\n\r\n" + failure.description();
-  if (!failure.subject().empty()) {
-    report += L"\r\n" + failure.subject();
-  }
-  return report;
-}
-
-int Run(std::wstring_view commandLine) {
+int RunProgram(std::wstring_view commandLine) {
   const Options options = ReadCommandLine(commandLine);
   setup::RunLog log;
   Session session(options.quiet, log);

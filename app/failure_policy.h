@@ -1,0 +1,50 @@
+// What a failure does to the run: which failures end it, with which exit code, what the report
+// names, and what stays done. The routines report where they fail and trap what they can; a
+// failure that leaves a step untrapped ends the run here.
+//
+// | failure                            | met in            | then                     | exit |
+// |------------------------------------|-------------------|--------------------------|------|
+// | the log cannot be opened           | app/program.cpp   | report; nothing changed  | 1    |
+// | the question's box is not shown    | setup::Main       | nothing changed          | 1    |
+// | a product's key cannot be read     | GetRegistry       | warning; nothing changed | 2    |
+// | a packaged folder is missing (3)   | CheckDistribution | report; nothing changed  | 1    |
+// | an environment value not written   | FU_SetRegistry    | warning; goes on         | 5    |
+// | a folder not made                  | FU_MkDir          | its box; goes on         | 5    |
+// | a file not copied                  | FU_CopyFolder     | report; ends             | 1    |
+// | a file not opened, written, closed | RewriteFile       | report; ends             | 1    |
+// | the data source not registered     | AddDataSource     | box; goes on             | 5    |
+// | anything else thrown               | any step          | report; ends             | 1    |
+//
+// The report ("実行時エラー 'N':") gives the failure's number and the system's description of it
+// and, on a line of its own, the file or folder it concerned: of a copy, the file it could not
+// write, or its source where that cannot even be looked at (platform/win32/files.cpp decides).
+// Out of memory reports 8, anything else the program did not expect 536870915.
+//
+// What stays done: nothing is undone. A run ended by a failure leaves every step before the one
+// that failed, and in that step whatever it did before the failure: the files copied before the
+// one named, the backup of a file whose rewrite failed. A run that ends before the distribution
+// has been found whole has changed nothing. The run repeats every step in full, so running it
+// again, once the cause is mended, is safe.
+#pragma once
+
+#include <string>
+
+#include "app/session.h"
+#include "platform/failure.h"
+#include "setup/exit_code.h"
+#include "setup/run_log.h"
+
+namespace app {
+
+// Runs the steps (setup::Main) and gives the run's exit code: the report and 1 for a failure that
+// no routine trapped, 5 for a run that went to its end after a message reported a problem.
+setup::ExitCode RunSetup(setup::RunLog& log, const Session& session);
+
+// Shows the failure's report and gives the exit code of the run that it ends.
+setup::ExitCode EndByFailure(const platform::Failure& failure);
+
+// The failure's number and description, and on a line of its own the file or folder it concerned,
+// so that an administrator knows what to look at.
+std::wstring FailureReport(const platform::Failure& failure);
+
+}  // namespace app
