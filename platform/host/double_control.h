@@ -2,7 +2,8 @@
 // the files real (POSIX files below a test's folder; "\" in a path reads as "/", and the drive C:
 // is the host's root), and stands in for everything else: an in-memory registry that answers with
 // Win32 result codes, scripted message-box answers with a record of every box, recorded ODBC
-// calls with scripted results and installer errors.
+// calls with scripted installer errors. Every call that can fail on Windows can be made to fail
+// here, through one table of faults.
 #pragma once
 
 #include <cstdint>
@@ -10,6 +11,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "platform/odbc.h"
@@ -17,8 +19,57 @@
 
 namespace host_double {
 
-// Forgets every script, record, registry key and file attribute.
+// Forgets every script, record, fault, registry key and file attribute.
 void Reset();
+
+// --- Faults ------------------------------------------------------------------------------------
+// Every call of the platform layer that can fail on Windows, as the double takes it.
+enum class Call {
+  kRegistryOpen,     // RegOpenKeyExA
+  kRegistryQuery,    // RegQueryValueExA or W
+  kRegistryClose,    // RegCloseKey
+  kRegistryCreate,   // RegCreateKeyExA
+  kRegistrySet,      // RegSetValueExA or W
+  kCopyFile,         // about its source and its destination
+  kOpenForReading,   // a text file opened to be read
+  kOpenForWriting,   // a text file opened to be written, and emptied
+  kWrite,            // the lines that a text file's writer holds, handed to the file
+  kClose,            // a text file closed, read or written
+  kMakeFolder,       // one folder made
+  kListing,          // a folder listed
+  kLogOpen,          // the log file opened for appending
+  kLogAppend,        // a line appended to it
+  kConfigDataSource  // an ODBC installer request
+};
+
+// Which call of its kind a fault takes: the nth from the moment the fault was set (1, the next
+// one), counting only the calls about the path when one is given. A registry or ODBC call is
+// about no path. A fault whose turn comes at a call that an earlier fault takes waits for the
+// next call.
+struct Which {
+  int nth = 1;
+  std::wstring path;
+};
+// The nth call of the kind, whatever it is about; the nth about the file or folder.
+inline Which Nth(int nth) {
+  return {nth, {}};
+}
+inline Which About(std::wstring path, int nth = 1) {
+  return {nth, std::move(path)};
+}
+
+// That call fails with the Win32 code and does nothing else: a registry call answers the code;
+// a file call throws the platform's failure of that code about its file (of a copy, about the
+// destination); an ODBC request fails, and the installer holds the errors of
+// ScriptInstallerErrors, or without them one error of that code.
+void Fail(Call call, std::uint32_t code, const Which& which = {});
+// That call throws the exception instead, as an allocation that fails would: a failure that is
+// not the platform's own, which a routine must still trap. Not for the calls that destructors
+// make, which must not throw: a registry key's close, a text file's last write.
+void Throw(Call call, std::exception_ptr exception, const Which& which = {});
+// The code of a request that the ODBC installer refused (ODBC_ERROR_REQUEST_FAILED), for a fault
+// of an ODBC request that needs no other.
+inline constexpr std::uint32_t kOdbcRequestFailed = 11;
 
 // --- Message boxes and the pointer -------------------------------------------------------------
 struct ShownMessage {
@@ -48,20 +99,16 @@ void SetHidden(const std::wstring& path);
 void SetSystem(const std::wstring& path);
 void SetReadOnly(const std::wstring& path);
 bool IsReadOnly(const std::wstring& path);
-// The next listing throws the exception instead of listing: a failure that is not the platform's
-// own, such as an allocation that fails, where a routine must still trap it.
-void ThrowAtNextListing(std::exception_ptr exception);
 
 // --- Registry ----------------------------------------------------------------------------------
 struct StoredValue {
   std::uint32_t type = 0;
   std::string bytes;  // as RegQueryValueExA hands them out: ANSI, with whatever NUL was stored
 };
-enum class RegistryCall { kOpen, kQuery, kClose, kCreate, kSet };
 // A key that the program asked for, as RegOpenKeyExA or RegCreateKeyExA received it: Windows
 // grants no more than the access asked for, so what is asked is part of what a call does.
 struct KeyRequest {
-  RegistryCall call = RegistryCall::kOpen;
+  Call call = Call::kRegistryOpen;
   std::string subKey;
   std::uint32_t access = 0;
   bool operator==(const KeyRequest&) const = default;
@@ -87,11 +134,6 @@ struct StoredText {
 };
 std::optional<StoredText> GetText(platform::registry::Key root, const std::string& subKey,
                                   const std::string& name);
-// The next call of that kind answers the code and does nothing else.
-void FailNext(RegistryCall call, long code);
-// The next call of that kind throws the exception instead, as an allocation that fails would in
-// the middle of a routine; a close is made in destructors and never throws.
-void ThrowAtNext(RegistryCall call, std::exception_ptr exception);
 // Handles opened or created and not yet closed.
 int OpenKeyCount();
 // Every open and create the program asked for, in order.
@@ -107,10 +149,7 @@ struct OdbcCall {
   std::string driver;
   std::string attributes;  // every byte handed over, the string's own terminating NUL included
 };
-// Results for the coming calls, in order; without a script a call succeeds.
-void ScriptOdbcResults(std::vector<bool> results);
-// The errors that the installer holds after each call that fails, until scripted again; none
-// without a script.
+// The errors that the installer holds after each request that fails, until scripted again.
 void ScriptInstallerErrors(std::vector<platform::odbc::InstallerError> errors);
 const std::vector<OdbcCall>& OdbcCalls();
 

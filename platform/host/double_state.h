@@ -5,9 +5,12 @@
 #include <cstdint>
 #include <deque>
 #include <exception>
+#include <initializer_list>
 #include <map>
+#include <optional>
 #include <set>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -35,14 +38,19 @@ struct RegistryKeyData {
   std::map<std::string, HeldValue> values;
 };
 
-// What an injected registry call does instead of its work: answer a code, or throw.
-struct RegistryFault {
-  RegistryCall call = RegistryCall::kOpen;
-  long code = 0;
-  std::exception_ptr exception;
+// A row of the fault table: what a call of its kind does instead of its work, once its turn has
+// come.
+struct Fault {
+  Call call = Call::kRegistryOpen;
+  std::uint32_t code = 0;
+  std::exception_ptr exception;  // thrown instead of answering the code
+  int callsToGo = 1;             // calls to count before its turn, that one included
+  std::string hostPath;          // only calls about this file count; empty, every call
 };
 
 struct State {
+  std::vector<Fault> faults;
+
   std::deque<int> answers;
   std::vector<ShownMessage> shown;
   std::vector<bool> busy;
@@ -53,22 +61,26 @@ struct State {
   std::set<std::string> hidden;  // host paths
   std::set<std::string> system;
   std::set<std::string> readOnly;
-  std::exception_ptr listingException;
 
   // Keys by their full lower-case path, "hklm\software\...".
   std::map<std::string, RegistryKeyData> keys;
   std::map<platform::registry::Key, std::string> handles;
   platform::registry::Key nextHandle = 0x1000;
-  std::deque<RegistryFault> registryFaults;
   std::vector<KeyRequest> keyRequests;
   int registryWrites = 0;
 
-  std::deque<bool> odbcResults;
   std::vector<platform::odbc::InstallerError> installerErrors;
   std::vector<OdbcCall> odbcCalls;
 };
 
 State& TheState();
+
+// Every call of the double goes through here first: the call counts towards each fault of its
+// kind that concerns it (a file call names the files it is about), and the first fault whose turn
+// has come is taken from the table: its exception is thrown, or its code is given. Nothing for a
+// call that no fault takes, which then does its work.
+std::optional<std::uint32_t> TakeFault(Call call,
+                                       std::initializer_list<std::wstring_view> paths = {});
 
 // The host path that a Windows-style path of the tests stands for: "\" reads as "/", and the drive
 // C: is the host's root, so that "C:\tmp\x" is "/tmp/x".

@@ -19,6 +19,8 @@ std::wstring DescriptionOf(std::uint32_t code) {
       return L"メディアは書き込み禁止になっています。";
     case 31:
       return L"システムに接続されたデバイスが機能していません。";
+    case 32:
+      return L"プロセスはファイルにアクセスできません。別のプロセスが使用中です。";
     case 112:
       return L"ディスクに十分な空き領域がありません。";
     case 183:

@@ -1,6 +1,7 @@
 // Files of the double are real POSIX files; only the hidden, system and read-only attributes,
 // which POSIX has not got or does not hold against root, are kept beside them in the double's
-// state.
+// state. Each call that Windows makes as one system call asks the fault table first; the opens,
+// reads and writes that make up a copy here are one CopyFileW there, and ask it once.
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -22,6 +23,7 @@
 namespace platform {
 namespace {
 
+using host_double::Call;
 using host_double::detail::HostPath;
 using host_double::detail::TheState;
 
@@ -57,6 +59,13 @@ std::string ParentOf(const std::string& hostPath) {
   return slash == std::string::npos ? std::string(".") : hostPath.substr(0, slash);
 }
 
+// Throws the failure that the fault table gives the call about the file, if it gives one.
+void FailIfFaulted(Call call, std::wstring_view path) {
+  if (const auto code = host_double::detail::TakeFault(call, {path})) {
+    throw SystemFailure(*code, path);
+  }
+}
+
 // Windows tells a missing file (2) from a missing folder on the way to it (3).
 [[noreturn]] void ThrowFileFailure(std::wstring_view path) {
   const int error = errno;
@@ -87,6 +96,12 @@ FileDescriptor OpenEmptiedOrThrow(std::wstring_view path) {
     throw SystemFailure(kAccessDenied, path);
   }
   return OpenOrThrow(path, O_WRONLY | O_CREAT | O_TRUNC);
+}
+
+// A text file opened to be written, through the fault table.
+FileDescriptor OpenForWriting(std::wstring_view path) {
+  FailIfFaulted(Call::kOpenForWriting, path);
+  return OpenEmptiedOrThrow(path);
 }
 
 void WriteAll(int fd, const char* data, std::size_t size, std::wstring_view path) {
@@ -204,9 +219,14 @@ std::wstring WideFromUtf8(const std::string& utf8) {
   return wide;
 }
 
+FileDescriptor OpenForReading(std::wstring_view path) {
+  FailIfFaulted(Call::kOpenForReading, path);
+  return OpenOrThrow(path, O_RDONLY);
+}
+
 class FileByteSource : public ByteSource {
  public:
-  explicit FileByteSource(std::wstring_view path) : path_(path), fd_(OpenOrThrow(path, O_RDONLY)) {}
+  explicit FileByteSource(std::wstring_view path) : path_(path), fd_(OpenForReading(path)) {}
   std::size_t Read(std::span<char> buffer) override {
     for (;;) {
       const ssize_t got = ::read(fd_.get(), buffer.data(), buffer.size());
@@ -219,7 +239,12 @@ class FileByteSource : public ByteSource {
     }
   }
   void Close() {
-    if (fd_.get() >= 0 && ::close(fd_.Release()) != 0) {
+    if (fd_.get() < 0) {
+      return;
+    }
+    FileDescriptor fd(fd_.Release());
+    FailIfFaulted(Call::kClose, path_);
+    if (::close(fd.Release()) != 0) {
       throw LastSystemFailure(path_);
     }
   }
@@ -240,12 +265,12 @@ struct DirectoryListing::State {
 
 DirectoryListing::DirectoryListing(std::wstring_view pattern, ListingAttributes attributes)
     : state_(std::make_unique<State>()) {
-  if (auto injected = std::exchange(TheState().listingException, nullptr)) {
-    std::rethrow_exception(injected);
-  }
   const auto separator = pattern.find_last_of(L"\\/");
   const std::wstring folder(separator == std::wstring_view::npos ? L"."
                                                                  : pattern.substr(0, separator));
+  if (const auto code = host_double::detail::TakeFault(Call::kListing, {pattern, folder})) {
+    throw SystemFailure(*code, pattern);
+  }
   const std::wstring_view namePattern =
       separator == std::wstring_view::npos ? pattern : pattern.substr(separator + 1);
   const std::string hostFolder = HostPath(folder);
@@ -296,12 +321,17 @@ bool IsFolder(std::wstring_view path) {
 }
 
 void MakeFolder(std::wstring_view path) {
+  FailIfFaulted(Call::kMakeFolder, path);
   if (::mkdir(HostPath(path).c_str(), 0777) != 0) {
     ThrowFileFailure(path);
   }
 }
 
 void CopyFileOverwriting(std::wstring_view source, std::wstring_view destination) {
+  // CopyFileW cannot say which file it failed on; the source is there, so it is the copy.
+  if (const auto code = host_double::detail::TakeFault(Call::kCopyFile, {source, destination})) {
+    throw SystemFailure(*code, destination);
+  }
   FileDescriptor in = OpenOrThrow(source, O_RDONLY);
   FileDescriptor out = OpenEmptiedOrThrow(destination);
   if (!CopyInKernel(in.get(), out.get(), destination)) {
@@ -342,9 +372,14 @@ void TextFileReader::Close() {
 }
 
 struct TextFileWriter::State {
-  explicit State(std::wstring_view filePath) : path(filePath), fd(OpenEmptiedOrThrow(filePath)) {}
-  void Flush() {
-    WriteAll(fd.get(), pending.data(), pending.size(), path);
+  explicit State(std::wstring_view filePath) : path(filePath), fd(OpenForWriting(filePath)) {}
+  // Hands the lines held so far to the file.
+  void WriteHeld(int to) {
+    if (pending.empty()) {
+      return;
+    }
+    FailIfFaulted(Call::kWrite, path);
+    WriteAll(to, pending.data(), pending.size(), path);
     pending.clear();
   }
   std::wstring path;
@@ -359,7 +394,7 @@ TextFileWriter::TextFileWriter(std::wstring_view path) : state_(std::make_unique
 TextFileWriter::~TextFileWriter() {
   if (state_->fd.get() >= 0) {
     try {
-      state_->Flush();
+      state_->WriteHeld(state_->fd.get());
     } catch (const Failure&) {
       // A destructor cannot report; Close is the place that does.
     }
@@ -370,7 +405,7 @@ void TextFileWriter::WriteLine(std::string_view ansiLine) {
   state_->pending.append(ansiLine);
   state_->pending.append("\r\n");
   if (state_->pending.size() >= (1 << 16)) {
-    state_->Flush();
+    state_->WriteHeld(state_->fd.get());
   }
 }
 
@@ -378,17 +413,28 @@ void TextFileWriter::Close() {
   if (state_->fd.get() < 0) {
     return;
   }
-  state_->Flush();
-  if (::close(state_->fd.Release()) != 0) {
+  // The file goes whether or not the last write succeeds, as its handle does on Windows.
+  FileDescriptor fd(state_->fd.Release());
+  state_->WriteHeld(fd.get());
+  FailIfFaulted(Call::kClose, state_->path);
+  if (::close(fd.Release()) != 0) {
     throw LastSystemFailure(state_->path);
   }
 }
 
 // --- The log file --------------------------------------------------------------------------------
 
+namespace {
+
+FileDescriptor OpenForAppending(std::wstring_view path) {
+  FailIfFaulted(Call::kLogOpen, path);
+  return OpenOrThrow(path, O_WRONLY | O_APPEND | O_CREAT);
+}
+
+}  // namespace
+
 struct LogFile::State {
-  explicit State(std::wstring_view logPath)
-      : path(logPath), fd(OpenOrThrow(logPath, O_WRONLY | O_APPEND | O_CREAT)) {}
+  explicit State(std::wstring_view logPath) : path(logPath), fd(OpenForAppending(logPath)) {}
   std::wstring path;
   FileDescriptor fd;
   bool startedEmpty = false;
@@ -410,6 +456,7 @@ bool LogFile::StartedEmpty() const {
 }
 
 void LogFile::Append(std::string_view bytes) {
+  FailIfFaulted(Call::kLogAppend, state_->path);
   WriteAll(state_->fd.get(), bytes.data(), bytes.size(), state_->path);
 }
 
@@ -428,9 +475,6 @@ void SetReadOnly(const std::wstring& path) {
 }
 bool IsReadOnly(const std::wstring& path) {
   return detail::TheState().readOnly.contains(detail::HostPath(path));
-}
-void ThrowAtNextListing(std::exception_ptr exception) {
-  detail::TheState().listingException = std::move(exception);
 }
 
 }  // namespace host_double

@@ -11,13 +11,12 @@ ConfigResult ConfigDataSource(std::uint16_t request, const std::string& driver,
   // Keep what the ANSI function would read: the list up to and including the final NUL.
   state.odbcCalls.push_back(
       {request, driver, std::string(attributes.c_str(), attributes.size() + 1)});
-  bool succeeded = true;
-  if (!state.odbcResults.empty()) {
-    succeeded = state.odbcResults.front();
-    state.odbcResults.pop_front();
-  }
-  if (succeeded) {
+  const auto fault = host_double::detail::TakeFault(host_double::Call::kConfigDataSource);
+  if (!fault) {
     return {true, {}};
+  }
+  if (state.installerErrors.empty()) {
+    return {false, {{*fault, {}}}};
   }
   return {false, state.installerErrors};
 }
@@ -26,9 +25,6 @@ ConfigResult ConfigDataSource(std::uint16_t request, const std::string& driver,
 
 namespace host_double {
 
-void ScriptOdbcResults(std::vector<bool> results) {
-  detail::TheState().odbcResults.assign(results.begin(), results.end());
-}
 void ScriptInstallerErrors(std::vector<platform::odbc::InstallerError> errors) {
   detail::TheState().installerErrors = std::move(errors);
 }

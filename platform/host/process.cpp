@@ -1,5 +1,5 @@
-#include "platform/host/double_state.h"
 #include "platform/process.h"
+#include "platform/host/double_state.h"
 
 namespace platform {
 

@@ -81,7 +81,7 @@ namespace {
 
 constexpr long kInvalidHandle = 6;
 
-using host_double::RegistryCall;
+using host_double::Call;
 using host_double::detail::CreateKeyChain;
 using host_double::detail::HeldValue;
 using host_double::detail::Lower;
@@ -105,24 +105,18 @@ std::string Join(const std::string& base, const std::string& subKey) {
   return subKey.empty() ? base : base + "\\" + Lower(subKey);
 }
 
-std::optional<long> InjectedFault(RegistryCall call) {
-  auto& faults = TheState().registryFaults;
-  const auto found = std::find_if(faults.begin(), faults.end(),
-                                  [call](const auto& fault) { return fault.call == call; });
-  if (found == faults.end()) {
+// The code that the fault table gives the call instead of its work, as the registry answers it.
+std::optional<long> InjectedFault(Call call) {
+  const auto code = host_double::detail::TakeFault(call);
+  if (!code) {
     return std::nullopt;
   }
-  const host_double::detail::RegistryFault fault = *found;
-  faults.erase(found);
-  if (fault.exception) {
-    std::rethrow_exception(fault.exception);
-  }
-  return fault.code;
+  return static_cast<long>(*code);
 }
 
 // The value that a query asks for, or nothing with the code that the query answers.
 const HeldValue* Look(Key key, const std::string& valueName, long& result) {
-  if (auto fault = InjectedFault(RegistryCall::kQuery)) {
+  if (auto fault = InjectedFault(Call::kRegistryQuery)) {
     result = *fault;
     return nullptr;
   }
@@ -139,7 +133,7 @@ const HeldValue* Look(Key key, const std::string& valueName, long& result) {
 
 long Store(Key key, const std::string& valueName, HeldValue value) {
   ++TheState().registryWrites;
-  if (auto fault = InjectedFault(RegistryCall::kSet)) {
+  if (auto fault = InjectedFault(Call::kRegistrySet)) {
     return *fault;
   }
   const auto path = PathOf(key);
@@ -175,8 +169,8 @@ Key NewHandle(const std::string& path) {
 }  // namespace
 
 long OpenKey(Key root, const std::string& subKey, std::uint32_t access, Key& opened) {
-  TheState().keyRequests.push_back({RegistryCall::kOpen, subKey, access});
-  if (auto fault = InjectedFault(RegistryCall::kOpen)) {
+  TheState().keyRequests.push_back({Call::kRegistryOpen, subKey, access});
+  if (auto fault = InjectedFault(Call::kRegistryOpen)) {
     return *fault;
   }
   const auto base = PathOf(root);
@@ -218,7 +212,7 @@ long QueryValueWide(Key key, const std::wstring& valueName, std::uint32_t& type,
 }
 
 long CloseKey(Key key) {
-  if (auto fault = InjectedFault(RegistryCall::kClose)) {
+  if (auto fault = InjectedFault(Call::kRegistryClose)) {
     TheState().handles.erase(key);
     return *fault;
   }
@@ -230,9 +224,9 @@ long CloseKey(Key key) {
 
 long CreateKey(Key root, const std::string& subKey, std::uint32_t access, Key& opened,
                std::uint32_t& disposition) {
-  TheState().keyRequests.push_back({RegistryCall::kCreate, subKey, access});
+  TheState().keyRequests.push_back({Call::kRegistryCreate, subKey, access});
   ++TheState().registryWrites;
-  if (auto fault = InjectedFault(RegistryCall::kCreate)) {
+  if (auto fault = InjectedFault(Call::kRegistryCreate)) {
     return *fault;
   }
   const auto base = PathOf(root);
@@ -323,14 +317,6 @@ std::optional<StoredText> GetText(Key root, const std::string& subKey, const std
   return StoredText{held->type, held->WideText()};
 }
 
-void FailNext(RegistryCall call, long code) {
-  detail::TheState().registryFaults.push_back({call, code, nullptr});
-}
-
-void ThrowAtNext(RegistryCall call, std::exception_ptr exception) {
-  detail::TheState().registryFaults.push_back({call, 0, std::move(exception)});
-}
-
 int OpenKeyCount() {
   return static_cast<int>(detail::TheState().handles.size());
 }
@@ -340,7 +326,7 @@ const std::vector<KeyRequest>& KeyRequests() {
 std::vector<std::string> OpenedSubKeys() {
   std::vector<std::string> subKeys;
   for (const KeyRequest& request : KeyRequests()) {
-    if (request.call == RegistryCall::kOpen) {
+    if (request.call == Call::kRegistryOpen) {
       subKeys.push_back(request.subKey);
     }
   }

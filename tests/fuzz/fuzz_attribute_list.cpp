@@ -54,7 +54,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const auto nameBytes = input.ConsumeIntegralInRange<std::size_t>(0, 64);
   const std::wstring name = Utf16Units(input.ConsumeBytesAsString(nameBytes));
   const std::wstring path = Utf16Units(input.ConsumeRemainingBytesAsString());
-  host_double::ScriptOdbcResults({!registrationFails, true});
+  if (registrationFails) {
+    host_double::Fail(host_double::Call::kConfigDataSource, host_double::kOdbcRequestFailed);
+  }
 
   common::AddDataSource(name, path);
   common::RemoveDataSource(name);

@@ -17,11 +17,12 @@
 namespace {
 
 namespace registry = platform::registry;
-using host_double::RegistryCall;
+using host_double::Call;
 
 constexpr std::size_t kReadBufferSize = 510;  // 509 bytes of text and their NUL
-constexpr long kAccessDenied = 5;
-constexpr long kInvalidHandle = 6;
+constexpr std::uint32_t kFileNotFound = 2;
+constexpr std::uint32_t kAccessDenied = 5;
+constexpr std::uint32_t kInvalidHandle = 6;
 
 enum class Fault {
   kNone,
@@ -60,16 +61,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     case Fault::kNone:
       break;
     case Fault::kOpenDenied:
-      host_double::FailNext(RegistryCall::kOpen, kAccessDenied);
+      host_double::Fail(Call::kRegistryOpen, kAccessDenied);
       break;
     case Fault::kOpenMissing:
-      host_double::FailNext(RegistryCall::kOpen, registry::kFileNotFound);
+      host_double::Fail(Call::kRegistryOpen, kFileNotFound);
       break;
     case Fault::kQueryDenied:
-      host_double::FailNext(RegistryCall::kQuery, kAccessDenied);
+      host_double::Fail(Call::kRegistryQuery, kAccessDenied);
       break;
     case Fault::kCloseFails:
-      host_double::FailNext(RegistryCall::kClose, kInvalidHandle);
+      host_double::Fail(Call::kRegistryClose, kInvalidHandle);
       break;
   }
 

@@ -30,7 +30,9 @@ TEST_F(DoubleTest, TheRunReplacesTheDataSourceWithExactlyFiveAttributes) {
 // The installer's reasons come back for the log, its messages read in the code page; the box keeps
 // its fixed text.
 TEST_F(DoubleTest, AFailedAddIsShownAndAFailedRemoveIsNotAndBothSayWhy) {
-  host_double::ScriptOdbcResults({false, false});
+  host_double::Fail(host_double::Call::kConfigDataSource, host_double::kOdbcRequestFailed);
+  host_double::Fail(host_double::Call::kConfigDataSource, host_double::kOdbcRequestFailed,
+                    host_double::Nth(2));
   host_double::ScriptInstallerErrors(
       {{6, "Component not found"}, {1, "\x83\x68\x83\x89\x83\x43\x83\x6f"}});
   const std::vector<common::InstallerError> reasons{{6, L"Component not found"}, {1, L"ドライバ"}};

@@ -97,7 +97,7 @@ TEST_P(PathKept, InEveryCharacterAndItsType) {
 
 TEST_F(EnvironmentTest, APathThatCannotBeReadIsNotWrittenButTheOtherValuesAre) {
   SetPath(L"C:\\WINDOWS");
-  host_double::FailNext(host_double::RegistryCall::kQuery, 5);
+  host_double::Fail(host_double::Call::kRegistryQuery, 5);
   setup::EnvironmentStep(kRun, log);
   EXPECT_EQ(StoredPath().text, std::wstring(L"C:\\WINDOWS") + L'\0');
   EXPECT_EQ(Text("JAVA_HOME"), "C:\\j2sdk1.4.2");

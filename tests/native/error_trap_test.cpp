@@ -16,7 +16,7 @@
 
 namespace {
 
-using host_double::RegistryCall;
+using host_double::Call;
 using platform::registry::kLocalMachine;
 
 constexpr wchar_t kPath[] = L"HKEY_LOCAL_MACHINE\\SOFTWARE\\Tests\\Key";
@@ -38,7 +38,7 @@ const Trap kTraps[] = {
      [](std::exception_ptr thrown) {
        // Thrown while the key is open: the key must still be closed.
        host_double::PutString(kLocalMachine, kSubKey, "Name", "value");
-       host_double::ThrowAtNext(RegistryCall::kQuery, std::move(thrown));
+       host_double::Throw(Call::kRegistryQuery, std::move(thrown));
        return common::GetRegistry(kPath, L"Name") == L"ERROR";
      },
      L"ｴﾗｰ発生(共通/GetRegistry) ",
@@ -46,7 +46,7 @@ const Trap kTraps[] = {
      {{}, 16, L"警告"}},
     {"FU_SetRegistry",
      [](std::exception_ptr thrown) {
-       host_double::ThrowAtNext(RegistryCall::kSet, std::move(thrown));
+       host_double::Throw(Call::kRegistrySet, std::move(thrown));
        return !common::FU_SetRegistry(kPath, L"Name", L"value", 1);
      },
      L"ｴﾗｰ発生(共通/FU_SetRegistry) ",
@@ -55,7 +55,7 @@ const Trap kTraps[] = {
     {"GetRegistryText",
      [](std::exception_ptr thrown) {
        host_double::PutText(kLocalMachine, kSubKey, "Name", L"value");
-       host_double::ThrowAtNext(RegistryCall::kQuery, std::move(thrown));
+       host_double::Throw(Call::kRegistryQuery, std::move(thrown));
        return !common::GetRegistryText(kPath, L"Name").has_value();
      },
      L"ｴﾗｰ発生(共通/GetRegistryText) ",
@@ -63,7 +63,7 @@ const Trap kTraps[] = {
      {{}, 16, L"警告"}},
     {"FU_SetRegistryText",
      [](std::exception_ptr thrown) {
-       host_double::ThrowAtNext(RegistryCall::kSet, std::move(thrown));
+       host_double::Throw(Call::kRegistrySet, std::move(thrown));
        return !common::FU_SetRegistryText(kPath, L"Name", {L"value", 1});
      },
      L"ｴﾗｰ発生(共通/FU_SetRegistryText) ",
@@ -71,7 +71,7 @@ const Trap kTraps[] = {
      {{}, 16, L"警告"}},
     {"FU_MkDir",
      [](std::exception_ptr thrown) {
-       host_double::ThrowAtNextListing(std::move(thrown));
+       host_double::Throw(Call::kListing, std::move(thrown));
        return !common::FU_MkDir(kFolder);
      },
      L"ｴﾗｰ発生(共通/FU_MkDir) ",

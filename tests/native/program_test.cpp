@@ -78,7 +78,9 @@ TEST_P(BothModes, ACleanRunEndsWith0AndLogsEveryMessage) {
 }
 
 TEST_P(BothModes, AProblemReportedOnTheWayEndsWith5) {
-  host_double::ScriptOdbcResults({true, false});
+  // The second request, the add.
+  host_double::Fail(host_double::Call::kConfigDataSource, host_double::kOdbcRequestFailed,
+                    host_double::Nth(2));
   EXPECT_EQ(RunInMode(), 5);
   ExpectBoxes(3);
   const std::vector<std::string> events = Events();

@@ -9,7 +9,7 @@ namespace {
 
 using common::FU_SetRegistry;
 using common::GetRegistry;
-using host_double::RegistryCall;
+using host_double::Call;
 using platform::registry::kLocalMachine;
 using ::testing::ElementsAre;
 
@@ -69,9 +69,9 @@ TEST_F(RegistryTest, AShortValueWithoutNulMeetsTheSpacesOfTheBufferAndIsTrapped)
 
 TEST_F(RegistryTest, OpenAndCloseFailuresAreReported) {
   host_double::PutString(kLocalMachine, kSubKey, "Name", "value");
-  host_double::FailNext(RegistryCall::kOpen, 5);
+  host_double::Fail(Call::kRegistryOpen, 5);
   EXPECT_EQ(GetRegistry(kPath, L"Name"), L"ERROR");
-  host_double::FailNext(RegistryCall::kClose, 6);
+  host_double::Fail(Call::kRegistryClose, 6);
   EXPECT_EQ(GetRegistry(kPath, L"Name"), L"ERROR");
   EXPECT_THAT(Prompts(),
               ElementsAre(std::wstring(L"レジストリキーがオープン出来ません") + kPath + L"Name",
@@ -85,8 +85,8 @@ TEST_F(RegistryTest, ReadsAskForKeyReadAndWritesForKeyAllAccess) {
   EXPECT_EQ(GetRegistry(kPath, L"Name"), L"value");
   EXPECT_TRUE(FU_SetRegistry(kPath, L"Name", L"new", 1));
   EXPECT_THAT(host_double::KeyRequests(),
-              ElementsAre(host_double::KeyRequest{RegistryCall::kOpen, kSubKey, 0x20019},
-                          host_double::KeyRequest{RegistryCall::kCreate, kSubKey, 0xF003F}));
+              ElementsAre(host_double::KeyRequest{Call::kRegistryOpen, kSubKey, 0x20019},
+                          host_double::KeyRequest{Call::kRegistryCreate, kSubKey, 0xF003F}));
 }
 
 TEST_F(RegistryTest, RootNamesCompareExactly) {
@@ -156,9 +156,9 @@ TEST_F(RegistryTest, AnUnsupportedTypeIsReportedNotPassedOffAsWritten) {
 }
 
 TEST_F(RegistryTest, FailedCreateOrWriteIsReportedWithPathNameAndValue) {
-  host_double::FailNext(RegistryCall::kCreate, 5);
+  host_double::Fail(Call::kRegistryCreate, 5);
   EXPECT_FALSE(FU_SetRegistry(kPath, L"A", L"1", 1));
-  host_double::FailNext(RegistryCall::kSet, 5);
+  host_double::Fail(Call::kRegistrySet, 5);
   EXPECT_FALSE(FU_SetRegistry(kPath, L"B", L"2", 1));
   EXPECT_THAT(Prompts(), ElementsAre(std::wstring(L"レジストリに書き込めません") + kPath + L"A1",
                                      std::wstring(L"レジストリに書き込めません") + kPath + L"B2"));

@@ -14,7 +14,7 @@
 
 namespace {
 
-using host_double::RegistryCall;
+using host_double::Call;
 using platform::registry::kLocalMachine;
 using test_support::ReadBytes;
 using ::testing::Contains;
@@ -128,8 +128,9 @@ TEST_F(RunLogTest, WhatARunCouldNotDoIsLoggedAsNotDone) {
   host_double::PutString(kLocalMachine, kEnvironment, "Path",
                          "C:\\WINDOWS;" + platform::ToAnsi(machine.javaHome) + "\\BIN",
                          platform::registry::kTypeExpandString);
-  host_double::FailNext(RegistryCall::kSet, 5);
-  host_double::ScriptOdbcResults({false, false});
+  host_double::Fail(Call::kRegistrySet, 5);
+  host_double::Fail(Call::kConfigDataSource, host_double::kOdbcRequestFailed);
+  host_double::Fail(Call::kConfigDataSource, host_double::kOdbcRequestFailed, host_double::Nth(2));
   host_double::ScriptInstallerErrors({{6, "Component not found"}, {11, "Request\r\nFailed"}});
   host_double::ScriptAnswers({6});
   log.Open(path, L"1.01");
