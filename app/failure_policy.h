@@ -27,8 +27,6 @@
 // again, once the cause is mended, is safe.
 #pragma once
 
-#include <string>
-
 #include "app/session.h"
 #include "platform/failure.h"
 #include "setup/exit_code.h"
@@ -42,9 +40,5 @@ setup::ExitCode RunSetup(setup::RunLog& log, const Session& session);
 
 // Shows the failure's report and gives the exit code of the run that it ends.
 setup::ExitCode EndByFailure(const platform::Failure& failure);
-
-// The failure's number and description, and on a line of its own the file or folder it concerned,
-// so that an administrator knows what to look at.
-std::wstring FailureReport(const platform::Failure& failure);
 
 }  // namespace app

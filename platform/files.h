@@ -54,7 +54,6 @@ class TextFileReader {
   TextFileReader(const TextFileReader&) = delete;
   TextFileReader& operator=(const TextFileReader&) = delete;
 
-  bool AtEnd();
   // Reads the next line without its line end; false at the end of the file.
   bool ReadLine(std::string& line);
   // Gives the file back; the destructor does so too, but reports nothing.

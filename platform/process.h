@@ -1,4 +1,4 @@
-// The running program: its single-instance guard, its folder and its end.
+// The running program: its single-instance guard and its folder.
 #pragma once
 
 #include <string>
@@ -11,8 +11,5 @@ bool IsPreviousInstanceRunning();
 
 // The folder that holds the running program file, without a trailing "\".
 std::wstring SetupFolder();
-
-// Ends the program at once with the given exit code; nothing after the call runs.
-[[noreturn]] void EndProgram(int exitCode);
 
 }  // namespace platform

@@ -87,10 +87,6 @@ const std::vector<bool>& BusyPointerChanges();
 // --- The running program -----------------------------------------------------------------------
 void SetPreviousInstance(bool running);
 void SetSetupFolder(std::wstring folder);
-// What EndProgram throws on the host, so that a test sees the end instead of losing its process.
-struct ProgramEnded {
-  int exitCode;
-};
 
 // --- Files -------------------------------------------------------------------------------------
 // Windows keeps these attributes on the file; the double keeps them beside it, by path. A

@@ -361,9 +361,6 @@ struct TextFileReader::State {
 
 TextFileReader::TextFileReader(std::wstring_view path) : state_(std::make_unique<State>(path)) {}
 TextFileReader::~TextFileReader() = default;
-bool TextFileReader::AtEnd() {
-  return state_->reader.AtEnd();
-}
 bool TextFileReader::ReadLine(std::string& line) {
   return state_->reader.ReadLine(line);
 }

@@ -11,10 +11,6 @@ std::wstring SetupFolder() {
   return host_double::detail::TheState().setupFolder;
 }
 
-void EndProgram(int exitCode) {
-  throw host_double::ProgramEnded{exitCode};
-}
-
 }  // namespace platform
 
 namespace host_double {

@@ -193,10 +193,6 @@ TextFileReader::TextFileReader(std::wstring_view path) : state_(std::make_unique
 
 TextFileReader::~TextFileReader() = default;
 
-bool TextFileReader::AtEnd() {
-  return state_->lines.AtEnd();
-}
-
 bool TextFileReader::ReadLine(std::string& line) {
   return state_->lines.ReadLine(line);
 }

@@ -66,8 +66,4 @@ std::wstring SetupFolder() {
   return path;
 }
 
-void EndProgram(int exitCode) {
-  ::ExitProcess(static_cast<UINT>(exitCode));
-}
-
 }  // namespace platform

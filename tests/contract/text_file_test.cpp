@@ -74,20 +74,20 @@ TEST(TextFileReaderContract, LongLinesAndLineEndsAcrossReadsStayWhole) {
   EXPECT_THAT(LinesOf(beforeBoundary + "\r\nz"), ElementsAre(beforeBoundary, "z"));
 }
 
-TEST(TextFileReaderContract, AtEndBeforeAndAfterTheLastLine) {
+TEST(TextFileReaderContract, TheEndComesAfterTheLastLineAndStays) {
   const TempFolder folder;
   WriteBytes(folder / L"empty.txt", "");
   WriteBytes(folder / L"one.txt", "only");
 
   TextFileReader empty(folder / L"empty.txt");
-  EXPECT_TRUE(empty.AtEnd());
+  std::string line = "stale";
+  EXPECT_FALSE(empty.ReadLine(line));
+  EXPECT_EQ(line, "") << "the end gives no line";
 
   TextFileReader one(folder / L"one.txt");
-  std::string line = "stale";
-  EXPECT_FALSE(one.AtEnd());
   ASSERT_TRUE(one.ReadLine(line));
   EXPECT_EQ(line, "only");
-  EXPECT_TRUE(one.AtEnd());
+  EXPECT_FALSE(one.ReadLine(line));
   EXPECT_FALSE(one.ReadLine(line));
 }
 

@@ -21,8 +21,8 @@ constexpr int kSawNoPreviousInstance = 43;
   if (::GetEnvironmentVariableW(kSecondCopyVariable, nullptr, 0) == 0) {
     return false;
   }
-  platform::EndProgram(platform::IsPreviousInstanceRunning() ? kSawPreviousInstance
-                                                             : kSawNoPreviousInstance);
+  ::ExitProcess(platform::IsPreviousInstanceRunning() ? kSawPreviousInstance
+                                                      : kSawNoPreviousInstance);
 }();
 
 // Runs this program again as the second copy and returns its exit code.
