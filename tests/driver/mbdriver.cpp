@@ -35,6 +35,7 @@
 
 #include "msgbox_driver.h"
 #include "owned_handle.h"
+#include "platform/text.h"
 
 namespace {
 
@@ -68,23 +69,11 @@ struct Options {
   bool Kills() const { return killAfter || killOn || killOnChange; }
 };
 
-std::string Utf8(std::wstring_view text) {
-  if (text.empty()) {
-    return {};
-  }
-  const int length = static_cast<int>(text.size());
-  const int size =
-      ::WideCharToMultiByte(CP_UTF8, 0, text.data(), length, nullptr, 0, nullptr, nullptr);
-  std::string bytes(static_cast<std::size_t>(size), '\0');
-  ::WideCharToMultiByte(CP_UTF8, 0, text.data(), length, bytes.data(), size, nullptr, nullptr);
-  return bytes;
-}
-
 std::vector<std::string> SplitAnswers(std::wstring_view list) {
   std::vector<std::string> answers;
   while (!list.empty()) {
     const std::size_t comma = list.find(L',');
-    answers.push_back(Utf8(list.substr(0, comma)));
+    answers.push_back(platform::ToUtf8(list.substr(0, comma)));
     list.remove_prefix(comma == std::wstring_view::npos ? list.size() : comma + 1);
   }
   return answers;
@@ -143,7 +132,7 @@ std::optional<Options> ParseOptions(int argc, wchar_t** argv) {
 
 std::string JsonString(std::wstring_view text) {
   std::string json = "\"";
-  for (const char c : Utf8(text)) {
+  for (const char c : platform::ToUtf8(text)) {
     switch (c) {
       case '"':
         json += "\\\"";
