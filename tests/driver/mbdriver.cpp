@@ -25,7 +25,6 @@
 #include <array>
 #include <chrono>
 #include <cstdio>
-#include <cwchar>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -33,14 +32,18 @@
 #include <utility>
 #include <vector>
 
+#include "child_program.h"
+#include "driver_options.h"
+#include "json_log.h"
 #include "msgbox_driver.h"
 #include "owned_handle.h"
-#include "platform/text.h"
 
 namespace {
 
+using mbdriver::JsonLog;
+using mbdriver::Options;
+using mbdriver::Program;
 using msgbox_driver::Box;
-using msgbox_driver::OwnedFile;
 using msgbox_driver::OwnedKernelObject;
 using Clock = std::chrono::steady_clock;
 
@@ -52,187 +55,6 @@ constexpr int kKilled = 93;
 
 // A kill on a file's appearance is meant to land inside a step of a few tens of milliseconds.
 constexpr std::chrono::milliseconds kKillPollInterval{5};
-
-struct Options {
-  std::wstring log;
-  std::vector<std::string> answers;
-  std::optional<std::wstring> shots;
-  // Boxes wait for their answer until this file exists, so that a test can act while a box is up.
-  std::optional<std::wstring> hold;
-  std::chrono::seconds timeout{60};
-  std::optional<std::chrono::milliseconds> killAfter;
-  std::optional<std::wstring> killOn;
-  std::optional<std::wstring> killOnChange;
-  std::optional<std::wstring> line;
-  std::vector<std::wstring> command;
-
-  bool Kills() const { return killAfter || killOn || killOnChange; }
-};
-
-std::vector<std::string> SplitAnswers(std::wstring_view list) {
-  std::vector<std::string> answers;
-  while (!list.empty()) {
-    const std::size_t comma = list.find(L',');
-    answers.push_back(platform::ToUtf8(list.substr(0, comma)));
-    list.remove_prefix(comma == std::wstring_view::npos ? list.size() : comma + 1);
-  }
-  return answers;
-}
-
-std::optional<Options> ParseOptions(int argc, wchar_t** argv) {
-  Options options;
-  int i = 1;
-  for (; i < argc; ++i) {
-    const std::wstring_view option = argv[i];
-    if (option == L"--") {
-      ++i;
-      break;
-    }
-    if (i + 1 >= argc) {
-      return std::nullopt;
-    }
-    const wchar_t* value = argv[++i];
-    if (option == L"--log") {
-      options.log = value;
-    } else if (option == L"--answers") {
-      options.answers = SplitAnswers(value);
-    } else if (option == L"--shots") {
-      options.shots = value;
-    } else if (option == L"--hold") {
-      options.hold = value;
-    } else if (option == L"--timeout") {
-      const long seconds = std::wcstol(value, nullptr, 10);
-      if (seconds <= 0) {
-        return std::nullopt;
-      }
-      options.timeout = std::chrono::seconds(seconds);
-    } else if (option == L"--kill-after") {
-      wchar_t* end = nullptr;
-      const long milliseconds = std::wcstol(value, &end, 10);
-      if (end == value || *end != L'\0' || milliseconds < 0) {
-        return std::nullopt;
-      }
-      options.killAfter = std::chrono::milliseconds(milliseconds);
-    } else if (option == L"--kill-on") {
-      options.killOn = value;
-    } else if (option == L"--kill-on-change") {
-      options.killOnChange = value;
-    } else if (option == L"--line") {
-      options.line = value;
-    } else {
-      return std::nullopt;
-    }
-  }
-  options.command.assign(argv + i, argv + argc);
-  if (options.log.empty() || options.command.empty()) {
-    return std::nullopt;
-  }
-  return options;
-}
-
-std::string JsonString(std::wstring_view text) {
-  std::string json = "\"";
-  for (const char c : platform::ToUtf8(text)) {
-    switch (c) {
-      case '"':
-        json += "\\\"";
-        break;
-      case '\\':
-        json += "\\\\";
-        break;
-      case '\b':
-        json += "\\b";
-        break;
-      case '\f':
-        json += "\\f";
-        break;
-      case '\n':
-        json += "\\n";
-        break;
-      case '\r':
-        json += "\\r";
-        break;
-      case '\t':
-        json += "\\t";
-        break;
-      default:
-        if (static_cast<unsigned char>(c) < 0x20) {
-          char escaped[8];
-          std::snprintf(escaped, sizeof(escaped), "\\u%04x", static_cast<unsigned>(c));
-          json += escaped;
-        } else {
-          json += c;  // bytes of UTF-8 sequences included: JSON text is UTF-8
-        }
-    }
-  }
-  return json + "\"";
-}
-
-std::string BoxLine(const Box& box) {
-  return "{\"caption\":" + JsonString(box.caption) + ",\"text\":" + JsonString(box.text) +
-         ",\"buttons\":\"" + box.buttons + "\",\"icon\":\"" + box.icon +
-         "\",\"systemModal\":" + (box.systemModal ? "true" : "false") +
-         ",\"code\":" + std::to_string(box.code) + "}";
-}
-
-// One line a record, written through at once: a test reads the log while the program still runs,
-// and a killed run still leaves what it saw.
-class Log {
- public:
-  explicit Log(const std::wstring& path)
-      : file_(::CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
-                            FILE_ATTRIBUTE_NORMAL, nullptr)) {}
-
-  explicit operator bool() const { return static_cast<bool>(file_); }
-
-  void Write(std::string line) const {
-    line += '\n';
-    DWORD written = 0;
-    ::WriteFile(file_.get(), line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
-  }
-
-  void Error(std::wstring_view message) const { Write("{\"error\":" + JsonString(message) + "}"); }
-
- private:
-  OwnedFile file_;
-};
-
-// Quoted so that the program's runtime splits the command line back into the same arguments:
-// backslashes are literal except before a quote, where they and the quote are escaped.
-std::wstring QuoteArgument(std::wstring_view argument) {
-  if (!argument.empty() && argument.find_first_of(L" \t\n\v\r\"") == std::wstring_view::npos) {
-    return std::wstring(argument);
-  }
-  std::wstring quoted = L"\"";
-  std::size_t backslashes = 0;
-  for (const wchar_t c : argument) {
-    if (c == L'\\') {
-      ++backslashes;
-      continue;
-    }
-    quoted.append(c == L'"' ? 2 * backslashes + 1 : backslashes, L'\\');
-    quoted += c;
-    backslashes = 0;
-  }
-  quoted.append(2 * backslashes, L'\\');
-  return quoted + L"\"";
-}
-
-std::wstring FullPath(const std::wstring& path) {
-  std::wstring full(MAX_PATH, L'\0');
-  for (;;) {
-    const DWORD length =
-        ::GetFullPathNameW(path.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
-    if (length == 0) {
-      return path;
-    }
-    if (length < full.size()) {
-      full.resize(length);
-      return full;
-    }
-    full.resize(length);
-  }
-}
 
 struct RegistryKeyTraits {
   using Value = HKEY;
@@ -287,47 +109,12 @@ class KeyWatch {
   OwnedKernelObject changed_;
 };
 
-struct Program {
-  OwnedKernelObject process;
-  DWORD processId = 0;
-};
-
-// The program runs in its own folder, as it does when started from Explorer.
-std::optional<Program> StartProgram(const std::vector<std::wstring>& command,
-                                    const std::optional<std::wstring>& line) {
-  const std::wstring file = FullPath(command.front());
-  const std::wstring folder = file.substr(0, file.find_last_of(L"\\/"));
-  std::wstring commandLine = QuoteArgument(file);
-  for (std::size_t i = 1; i < command.size(); ++i) {
-    commandLine += L' ';
-    commandLine += QuoteArgument(command[i]);
-  }
-  if (line) {
-    commandLine += L' ';
-    commandLine += *line;
-  }
-  STARTUPINFOW startup{};
-  startup.cb = sizeof(startup);
-  PROCESS_INFORMATION started{};
-  if (!::CreateProcessW(file.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                        folder.c_str(), &startup, &started)) {
-    return std::nullopt;
-  }
-  const OwnedKernelObject thread(started.hThread);
-  return Program{OwnedKernelObject(started.hProcess), started.dwProcessId};
-}
-
 // The program waits for the registry's answer to each write; on one shared processor the driver,
 // woken by the change, gets to run in that pause. On processors of their own the program would
 // have made its next few writes before the kill arrives.
 void ShareOneProcessor(const Program& program) {
   ::SetProcessAffinityMask(program.process.get(), 1);
   ::SetProcessAffinityMask(::GetCurrentProcess(), 1);
-}
-
-void Kill(const Program& program, int exitCode) {
-  ::TerminateProcess(program.process.get(), static_cast<UINT>(exitCode));
-  ::WaitForSingleObject(program.process.get(), 5000);
 }
 
 bool FileExists(const std::wstring& path) {
@@ -350,7 +137,7 @@ std::chrono::milliseconds Remaining(Clock::time_point deadline) {
 
 class Driver {
  public:
-  Driver(const Options& options, const Log& log, const Program& program, const KeyWatch* watch)
+  Driver(const Options& options, const JsonLog& log, const Program& program, const KeyWatch* watch)
       : options_(options), log_(log), program_(program), watch_(watch) {}
 
   int Run() {
@@ -372,7 +159,7 @@ class Driver {
       if (WaitForProgram()) {
         DWORD exitCode = 0;
         ::GetExitCodeProcess(program_.process.get(), &exitCode);
-        log_.Write("{\"exit\":" + std::to_string(exitCode) + "}");
+        log_.Exited(exitCode);
         return static_cast<int>(exitCode);
       }
       if (Clock::now() >= deadline) {
@@ -385,7 +172,7 @@ class Driver {
   // Logs, pictures and answers one box; the exit code if the run has to end.
   std::optional<int> Handle(HWND window, Clock::time_point deadline) {
     const Box box = msgbox_driver::ReadBox(window);
-    log_.Write(BoxLine(box));
+    log_.BoxShown(box);
     ++boxesSeen_;
     if (options_.shots) {
       ::CreateDirectoryW(options_.shots->c_str(), nullptr);
@@ -463,14 +250,12 @@ class Driver {
 
   // Logs when the kill came, counted from the first answer (null before it), and kills.
   int KillAsAsked() const {
-    std::string after = "null";
+    std::optional<std::chrono::milliseconds> after;
     if (firstAnswer_) {
-      after = std::to_string(
-          std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - *firstAnswer_)
-              .count());
+      after = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - *firstAnswer_);
     }
-    Kill(program_, kKilled);
-    log_.Write("{\"killed\":" + after + "}");
+    mbdriver::Kill(program_, kKilled);
+    log_.Killed(after);
     return kKilled;
   }
 
@@ -487,7 +272,7 @@ class Driver {
 
   int Fail(int exitCode, std::wstring_view why) const {
     log_.Error(why);
-    Kill(program_, exitCode);
+    mbdriver::Kill(program_, exitCode);
     return exitCode;
   }
 
@@ -496,7 +281,7 @@ class Driver {
   }
 
   const Options& options_;
-  const Log& log_;
+  const JsonLog& log_;
   const Program& program_;
   const KeyWatch* watch_;  // for --kill-on-change
   std::size_t nextAnswer_ = 0;
@@ -509,16 +294,12 @@ class Driver {
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-  const std::optional<Options> options = ParseOptions(argc, argv);
+  const std::optional<Options> options = mbdriver::ParseOptions(argc, argv);
   if (!options) {
-    std::fputs(
-        "usage: mbdriver --log FILE [--answers yes,no,ok,...] [--shots DIR] [--hold FILE]\n"
-        "                [--timeout SECONDS] [--kill-after MS] [--kill-on FILE]\n"
-        "                [--kill-on-change KEY] [--line TEXT] -- PROGRAM [ARGS...]\n",
-        stderr);
+    std::fputs(mbdriver::kUsage, stderr);
     return kUsageError;
   }
-  const Log log(options->log);
+  const JsonLog log(options->log);
   if (!log) {
     std::fputs("mbdriver: cannot write the log\n", stderr);
     return kDriverFailure;
@@ -531,7 +312,7 @@ int wmain(int argc, wchar_t** argv) {
       return kDriverFailure;
     }
   }
-  const std::optional<Program> program = StartProgram(options->command, options->line);
+  const std::optional<Program> program = mbdriver::StartProgram(options->command, options->line);
   if (!program) {
     log.Error(L"cannot start the program");
     return kDriverFailure;
