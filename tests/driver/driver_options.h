@@ -25,8 +25,6 @@ struct Options {
   std::optional<std::wstring> killOnChange;
   std::optional<std::wstring> line;
   std::vector<std::wstring> command;
-
-  bool Kills() const { return killAfter || killOn || killOnChange; }
 };
 
 // The options, or nothing for a line that means nothing to the driver.
