@@ -42,7 +42,7 @@ release_checks() {
 }
 source_checks() {
   part "README Ansible" tools/check-readme-ansible.sh
-  part "static checks" scripts/check-static.sh
+  part "static checks" tools/check-static.sh
   part "fuzzing" scripts/fuzz.sh 60
 }
 
