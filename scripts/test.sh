@@ -42,7 +42,7 @@ release_checks() {
 }
 source_checks() {
   part "README Ansible" tools/check-readme-ansible.sh
-  part "static checks" scripts/check-static.sh
+  part "static checks" tools/check-static.sh
   part "fuzzing" scripts/fuzz.sh 60
 }
 
@@ -52,17 +52,15 @@ checks() {
 }
 
 # The Windows tests of one build but its interrupted-run test, into a log of their own; the
-# machine they make stays for that test.
+# machine they make stays for that test, whose label its removal shares.
 windows_tests() {
-  ctest --preset "$1" -j2 -E 'e2e_interrupted|e2e_template_cleanup' -FC e2e_machine \
-    >"$logs/$1" 2>&1
+  ctest --preset "$1" -j2 -LE interrupted -FC e2e_machine >"$logs/$1" 2>&1
 }
 
 # The interrupted-run test of one build, on the machine that its other tests made, which goes
 # after it.
 interrupted_tests() {
-  ctest --preset "$1" -R 'e2e_interrupted|e2e_template_cleanup' -FS 'e2e_machine|e2e_programs' |
-    tee "$logs/$1-interrupted"
+  ctest --preset "$1" -L interrupted -FS 'e2e_machine|e2e_programs' | tee "$logs/$1-interrupted"
 }
 
 # The Windows tests of both builds at once, and the checks beside them; then the two

@@ -244,20 +244,6 @@ std::vector<HWND> FindBoxes(DWORD processId) {
   return search.found;
 }
 
-std::optional<HWND> WaitForBox(DWORD processId, std::chrono::milliseconds timeout) {
-  const auto deadline = Clock::now() + timeout;
-  for (;;) {
-    const std::vector<HWND> boxes = FindBoxes(processId);
-    if (!boxes.empty()) {
-      return boxes.front();
-    }
-    if (Clock::now() >= deadline) {
-      return std::nullopt;
-    }
-    std::this_thread::sleep_for(kPollInterval);
-  }
-}
-
 Box ReadBox(HWND window) {
   Box box;
   box.caption = CaptionOf(window);

@@ -40,9 +40,6 @@ struct Box {
 // The visible message boxes ("#32770" top-level windows) of the process, topmost first.
 std::vector<HWND> FindBoxes(DWORD processId);
 
-// The first of the process's boxes to show within `timeout`.
-std::optional<HWND> WaitForBox(DWORD processId, std::chrono::milliseconds timeout);
-
 // Reads the box once it has painted itself, raised above the other windows of its band so that its
 // picture shows it whole (a topmost window still covers a box that is not).
 Box ReadBox(HWND box);

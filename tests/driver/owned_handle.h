@@ -1,5 +1,5 @@
 // Owners for the Win32 handles that the driver opens, closed on every way out. The owner itself is
-// the platform layer's; the driver adds the GDI handles it alone uses.
+// the platform layer's; the driver adds the GDI handles and the registry key it alone uses.
 #pragma once
 
 #include <windows.h>
@@ -23,9 +23,17 @@ struct GdiObjectTraits {
   static void Close(Value value) { ::DeleteObject(value); }
 };
 
+// A key opened for its change notification, which the platform layer has no wrapper for.
+struct RegistryKeyTraits {
+  using Value = HKEY;
+  static Value Invalid() { return nullptr; }
+  static void Close(Value value) { ::RegCloseKey(value); }
+};
+
 using OwnedKernelObject = platform::win32::UniqueKernelObject;
 using OwnedFile = platform::win32::UniqueFile;
 using OwnedMemoryDc = Owned<MemoryDcTraits>;
 using OwnedGdiObject = Owned<GdiObjectTraits>;
+using OwnedRegistryKey = Owned<RegistryKeyTraits>;
 
 }  // namespace msgbox_driver

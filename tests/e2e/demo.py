@@ -142,7 +142,8 @@ def main() -> int:
         print(f"== running {setup} under the message-box driver", flush=True)
         run = machine.run(setup, out / "boxes.log", answers=("yes",), shots=shots)
         after = machine.registry()
-        trees_after = {"jdk": machine.tree(m.JAVA_HOME), "tomcat": machine.tree(windows.tomcat_home)}
+        trees_after = {"jdk": machine.tree(m.JAVA_HOME),
+                       "tomcat": machine.tree(windows.tomcat_home)}
 
         pictures = []
         for bmp in sorted(shots.glob("box-*.bmp"), key=lambda p: int(p.stem.split("-")[1])):

@@ -333,7 +333,7 @@ class Interrupted:
             start = seen.get("deployment", 0) - ANSWER_TO_DEPLOYMENT / 1000
             times = {phase: round((when - start) * 1000) for phase, when in seen.items()}
             print("clean run, ms after Yes: " + ", ".join(f"{phase} {ms}"
-                                                           for phase, ms in times.items()))
+                                                          for phase, ms in times.items()))
             span = max(times.get("completion box", 0), 100)
             return Reference(before, after, expected, dist, span)
         finally:

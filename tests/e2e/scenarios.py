@@ -11,10 +11,11 @@ The machine is a 64-bit Windows of one of two kinds: x64, on which the x86_64 bu
 JDK 1.4, Tomcat 4.1 and the Access driver of its own width, or wow64, on which the i686 build that
 ships runs under WoW64 with the 32-bit products registered in the 32-bit view. Its template (the
 products installed and registered, the sample distribution in C:\\dist, the stand-in Access driver
-if one was built) is made once; each scenario runs on a copy of it. A scenario checks what the user saw (the boxes in order and the exit code) and what the run
-left on the machine (registry values and their types, the product folders byte for byte, the data
-source). Its machine is kept for a look when a check fails. The planted DLL is an ODBCCP32.dll
-that leaves a marker beside itself when it is loaded, built for the same machine as setup.exe.
+if one was built) is made once; each scenario runs on a copy of it. A scenario checks what the
+user saw (the boxes in order and the exit code) and what the run left on the machine (registry
+values and their types, the product folders byte for byte, the data source). Its machine is kept
+for a look when a check fails. The planted DLL is an ODBCCP32.dll that leaves a marker beside
+itself when it is loaded, built for the same machine as setup.exe.
 
 A scenario named quiet_... plays the scenario of that name with /quiet and /log: no box may reach
 the screen nor any call reach user32 that would show one, and the log must hold every message the
@@ -83,6 +84,7 @@ class FailureReport:
     def __str__(self) -> str:
         return f"the failure report of {self.number or 'any number'} naming {self.subject}"
 
+
 INVALID_ARGUMENTS = 87
 
 
@@ -150,6 +152,7 @@ def exit_line(code: int) -> str:
 def counted(count: int, noun: str) -> str:
     return f"{count} {noun}{'' if count == 1 else 's'}"
 
+
 # Where each packaged folder goes: (below the distribution, JDK or Tomcat, below that folder).
 DEPLOYMENTS = [
     (r"J2SE\bin", "jdk", "bin"),
@@ -166,6 +169,7 @@ DEPLOYMENTS = [
     (r"TOMCAT\webapps\tessal\WEB-INF\lib", "tomcat", r"webapps\tessal\WEB-INF\lib"),
     (r"TOMCAT\webapps\tessal\xls", "tomcat", r"webapps\tessal\xls"),
 ]
+
 
 @dataclasses.dataclass(frozen=True)
 class Rewrite:

@@ -7,8 +7,8 @@
 
 namespace bench {
 
-// The argument widened byte for byte. Only ASCII is taken: run.sh makes its own folders, and a
-// wrong guess at the host's encoding would time the wrong file rather than fail.
+// The argument widened byte for byte. Only ASCII is taken: scripts/bench.sh makes its own folders,
+// and a wrong guess at the host's encoding would time the wrong file rather than fail.
 inline std::optional<std::wstring> AsciiPath(std::string_view argument) {
   std::wstring wide;
   wide.reserve(argument.size());

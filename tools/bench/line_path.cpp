@@ -1,7 +1,7 @@
 // line_path FILE [ROUNDS]: the per-line work of the rewrite alone, without the disk: the file is
 // read into memory once, then split by the line reader in 64 KiB chunks, each line tested by the
 // matcher and written through the text writer to /dev/null. Prints the best round in MiB/s, the
-// figure to compare when the line path changes; run.sh times the whole rewrite.
+// figure to compare when the line path changes; scripts/bench.sh times the whole rewrite.
 #include <algorithm>
 #include <charconv>
 #include <chrono>

@@ -1,6 +1,7 @@
 #!/bin/bash
 # Static checks of the project's own code: clang-tidy with the checked-in .clang-tidy, cppcheck,
-# and the formatting of every C++ file against .clang-format. Fails on the first finding of any.
+# the formatting of every C++ file against .clang-format, and flake8 over every Python file with
+# the checked-in .flake8. Fails on the first finding of any.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -8,7 +9,7 @@ jobs=$(nproc)
 mingw_cxx=x86_64-w64-mingw32-g++-posix
 
 # --- Tools -------------------------------------------------------------------------------------
-packages=(clang-tidy clang-format cppcheck cmake ninja-build g++ googletest python3
+packages=(clang-tidy clang-format cppcheck flake8 cmake ninja-build g++ googletest python3
   g++-mingw-w64-x86-64-posix)
 scripts/install-deps.sh "${packages[@]}"
 
@@ -24,6 +25,20 @@ for entry in json.load(open(database)):
     if relative.endswith(".cpp") and any(relative.startswith(f) for f in folders):
         print(relative)
 PY
+}
+
+# The project's files that end in the given extensions (.cpp .h), one a line: those git knows, or
+# in a copy without git every one below the source folders.
+project_files() {
+  if git rev-parse --is-inside-work-tree >/dev/null 2>&1; then
+    git ls-files --cached --others --exclude-standard -- "${@/#/*}"
+  else
+    local names=(-false)
+    for extension in "$@"; do
+      names+=(-o -name "*$extension")
+    done
+    find app common platform setup tests tools scripts \( "${names[@]}" \) -print
+  fi
 }
 
 # --- clang-tidy, on Linux: the portable code and the host double -------------------------------
@@ -75,13 +90,18 @@ cppcheck "${cppcheck_args[@]}" --library=windows --platform=win64 -D_WIN32 -D_WI
 echo "cppcheck: clean"
 
 # --- clang-format ------------------------------------------------------------------------------
-if git rev-parse --is-inside-work-tree >/dev/null 2>&1; then
-  mapfile -t formatted < <(git ls-files --cached --others --exclude-standard -- '*.cpp' '*.h')
-else
-  mapfile -t formatted < <(find app common platform setup tests tools -name '*.cpp' -o -name '*.h')
-fi
+mapfile -t formatted < <(project_files .cpp .h)
 if ! printf '%s\n' "${formatted[@]}" | xargs -P"$jobs" -n16 clang-format --dry-run --Werror; then
   echo "clang-format: FAILED (clang-format -i on the files above)" >&2
   exit 1
 fi
 echo "clang-format: ${#formatted[@]} files clean"
+
+# --- flake8 ------------------------------------------------------------------------------------
+# Debian's, which reads .flake8; the Python inside the shell scripts' heredocs is not seen.
+mapfile -t python_files < <(project_files .py)
+if ! /usr/bin/flake8 "${python_files[@]}"; then
+  echo "flake8: FAILED" >&2
+  exit 1
+fi
+echo "flake8: ${#python_files[@]} files clean"

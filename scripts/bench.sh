@@ -2,7 +2,7 @@
 # Times the configuration rewrite and the folder copy of the setup run against sed and cp doing
 # the same work on the same files, and prints a Markdown table of the figures.
 #
-#   tools/bench/run.sh [--quick]
+#   scripts/bench.sh [--quick]
 #
 # What runs is the shared logic over the Linux host double of the platform layer, not setup.exe
 # on Windows. Every figure is warm cache: each input is read (copied into place) just before it
@@ -21,7 +21,7 @@ case "${1:-}" in
   *) echo "usage: $0 [--quick]" >&2; exit 2 ;;
 esac
 
-repo=$(cd "$(dirname "$0")/../.." && pwd)
+repo=$(cd "$(dirname "$0")/.." && pwd)
 here="$repo/tools/bench"
 bin="$repo/build/bench/tools/bench"
 

@@ -4,7 +4,7 @@
 # Every size is drawn at its own pixel grid rather than shrunk from the largest, so the small
 # sizes keep sharp edges; 16 pixels get a drawing of their own. The output is the same bytes on
 # every run. The .ico is checked in: the build does not need ImageMagick.
-# Usage: tools/draw-icon.sh [OUTPUT.ico]
+# Usage: scripts/draw-icon.sh [OUTPUT.ico]
 set -euo pipefail
 
 here=$(cd "$(dirname "$0")" && pwd)
