@@ -75,8 +75,10 @@ def parse() -> argparse.Namespace:
 def play(entry: catalog.Entry, work: pathlib.Path, programs: Programs, windows: Windows) -> int:
     """Plays a scenario as the Wine user. A step that needs root is done around it by this
     process, which stays root while a child plays the scenario."""
-
-    def scenario() -> int:
+    with entry.step(work / entry.name):
+        if entry.root_step is not None and wine_user.is_root():
+            return wine_user.run_as_user()
+        wine_user.become()
         s = Scenario(entry.name, work, programs, windows, entry.quiet)
         try:
             entry.play(s)
@@ -86,12 +88,6 @@ def play(entry: catalog.Entry, work: pathlib.Path, programs: Programs, windows: 
         finally:
             status = s.finish()
         return status
-
-    if entry.root_step is None:
-        wine_user.become()
-        return scenario()
-    with entry.root_step(work / entry.name):
-        return wine_user.in_child(scenario)
 
 
 def main() -> int:

@@ -3,6 +3,7 @@ of machine that play it, a step done as root around it, a quiet variant, a table
 
 from __future__ import annotations
 
+import contextlib
 import dataclasses
 import functools
 import pathlib
@@ -22,6 +23,9 @@ class Entry:
     machines: tuple[Windows, ...]
     root_step: RootStep | None  # done as root around the scenario, given its folder
     quiet: bool  # played with /quiet and /log
+
+    def step(self, folder: pathlib.Path) -> ContextManager[None]:
+        return self.root_step(folder) if self.root_step else contextlib.nullcontext()
 
 
 _ENTRIES: dict[str, Entry] = {}

@@ -1,19 +1,26 @@
-"""The unprivileged user that every Wine process runs as (tests/wine/user.sh makes it): Wine run
-as root ignores the read-only attribute and file permissions, which Windows enforces even for an
-administrator. Started as root, a program hands the folders that Wine writes to the user and
-carries on as it; started as anyone else, it carries on as it is."""
+"""The unprivileged user that every Wine process runs as: Wine run as root ignores the read-only
+attribute and file permissions, which Windows enforces even for an administrator.
+
+The steps themselves are tests/wine/user.sh's, which the bash scripts source: here they are called,
+not written again. Started as root, a program hands the folders that Wine writes to the user and
+starts again as it with the same command line; started as anyone else, it carries on as it is.
+"""
 
 from __future__ import annotations
 
 import os
 import pathlib
-import pwd
+import stat
 import subprocess
 import sys
-import traceback
-from typing import Callable
 
 WINE_USER = "winetester"
+USER_SH = pathlib.Path(__file__).resolve().parents[2] / "wine" / "user.sh"
+
+
+def _user_sh(function: str, *args: str) -> list[str]:
+    """The command that calls one function of user.sh with the arguments."""
+    return ["bash", "-c", f'source "$0" && {function} "$@"', str(USER_SH), *args]
 
 
 def is_root() -> bool:
@@ -23,47 +30,42 @@ def is_root() -> bool:
 def give(*folders: pathlib.Path) -> None:
     """Run as root: makes each folder and hands it, with all it holds, to the Wine user. A folder
     that is the user's already is left alone: other runs may be working below it."""
-    if not is_root():
-        return
-    user = pwd.getpwnam(WINE_USER)
-    for folder in folders:
-        folder.mkdir(parents=True, exist_ok=True)
-        if folder.stat().st_uid != user.pw_uid:
-            subprocess.run(["chown", "-R", f"{WINE_USER}:", str(folder)], check=True)
+    if is_root():
+        subprocess.run(_user_sh("wine_user_give", *map(str, folders)), check=True)
 
 
-def become() -> None:
-    """Run as root: this process carries on as the Wine user, for good."""
-    if not is_root():
-        return
-    try:
-        user = pwd.getpwnam(WINE_USER)
-    except KeyError:
-        raise SystemExit(f"no user {WINE_USER} to run Wine as: run scripts/install-deps.sh first")
-    os.setgroups(os.getgrouplist(WINE_USER, user.pw_gid))
-    os.setgid(user.pw_gid)
-    os.setuid(user.pw_uid)
-    os.environ.update(HOME=user.pw_dir, USER=WINE_USER, LOGNAME=WINE_USER)
-    # Modules still to be imported come from the interpreter's library.
-    library = os.path.dirname(os.__file__)
-    if not os.access(library, os.R_OK | os.X_OK):
+def _this_program() -> list[str]:
+    # The interpreter that runs this one, with its options (-B among them) and arguments.
+    return [sys.executable, *sys.orig_argv[1:]]
+
+
+def _readable_by_everyone(folder: pathlib.Path) -> bool:
+    """Whether any user may list the folder and pass through every folder above it."""
+    if not os.stat(folder).st_mode & stat.S_IROTH:
+        return False
+    return all(os.stat(f).st_mode & stat.S_IXOTH for f in (folder, *folder.parents))
+
+
+def _check_interpreter() -> None:
+    library = pathlib.Path(os.__file__).parent
+    if not _readable_by_everyone(library):
         raise SystemExit(f"{WINE_USER} cannot read {library}: run this with /usr/bin/python3")
 
 
-def in_child(work: Callable[[], int]) -> int:
-    """Run as root: does the work in a child process that runs as the Wine user, so that this
-    process stays root for what comes after; the work's result."""
+def become() -> None:
+    """Run as root: this program starts again in this process as the Wine user, from the top,
+    with the same command line; it never returns. Otherwise nothing happens."""
+    if not is_root():
+        return
+    _check_interpreter()
     sys.stdout.flush()
-    pid = os.fork()
-    if pid == 0:
-        status = 1
-        try:
-            become()
-            status = work()
-        except BaseException:  # the child must never return into the parent's code
-            traceback.print_exc()
-        finally:
-            sys.stdout.flush()
-            sys.stderr.flush()
-            os._exit(status)
-    return os.waitstatus_to_exitcode(os.waitpid(pid, 0)[1])
+    sys.stderr.flush()
+    os.execvp("bash", _user_sh("wine_user_become", *_this_program()))
+
+
+def run_as_user() -> int:
+    """Run as root: this program's command line run to its end by the Wine user in a child
+    process, so that this one stays root for what comes after; the child's exit code."""
+    _check_interpreter()
+    sys.stdout.flush()
+    return subprocess.run(_user_sh("wine_user_become", *_this_program()), check=False).returncode
