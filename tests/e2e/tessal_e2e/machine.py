@@ -10,6 +10,7 @@ from __future__ import annotations
 import dataclasses
 import os
 import pathlib
+import re
 import shutil
 import subprocess
 import tempfile
@@ -106,6 +107,7 @@ class Machine:
         self._registry: tuple[tuple[int, int], Registry] | None = None  # the last hive read
         self._native_first: list[str] = []  # DLLs that Wine takes from the search path first
         self._debug = "-all"  # Wine's debug channels
+        self._environment: dict[str, str] = {}  # for the programs that run on the machine
 
     # Making, copying and removing prefixes.
 
@@ -164,8 +166,12 @@ class Machine:
         self.set_value(WINE_DEBUG_KEY, "RelayInclude", Value(REG_SZ, MESSAGE_BOX_ENTRIES))
         self._debug = "-all,+relay"
 
+    def set_environment(self, name: str, value: str) -> None:
+        """An environment variable for every program that runs on the machine from now on."""
+        self._environment[name] = value
+
     def environment(self) -> dict[str, str]:
-        env = dict(os.environ)
+        env = {**os.environ, **self._environment}
         overrides = ";".join(["mscoree,mshtml="] + [f"{dll}=n,b" for dll in self._native_first])
         env.update(WINEPREFIX=str(self.prefix), WINEDEBUG=self._debug, WINEDLLOVERRIDES=overrides,
                    LANG="ja_JP.UTF-8", LC_ALL="ja_JP.UTF-8", DISPLAY=f":{self.display}")
@@ -232,6 +238,18 @@ class Machine:
         if self._registry is None or self._registry[0] != stamp:
             self._registry = (stamp, Registry.load(hive, self.windows.view))
         return self._registry[1]
+
+    def query(self, key: str) -> dict[str, str]:
+        """A key's values as Wine's reg.exe shows them to a running program, by their names in
+        lower case as the registry compares them; empty for a key that does not exist. Unlike
+        registry, this leaves the prefix running."""
+        _, output = self.wine("reg", "query", key)
+        values = {}
+        for line in output.replace("\r", "").splitlines():
+            shown = re.fullmatch(r"    (.*)    REG_[A-Z_]*    (.*)", line)
+            if shown:
+                values[shown[1].lower()] = shown[2]
+        return values
 
     # Files.
 
