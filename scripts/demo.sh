@@ -20,7 +20,7 @@ fi
 # The stand-in Access driver lets the run register its data source: Wine has no Access driver.
 cmake --build "$win32" --target setup_exe mbdriver fakeodbc
 
-/usr/bin/python3 -B tests/e2e/demo.py --build "$win32" --out build/demo --machine wow64
+/usr/bin/python3 -B tests/e2e/scenarios.py demo --build "$win32" --out build/demo --machine wow64
 
 echo
 echo "== the program that ships: $win32/setup.exe"

@@ -22,7 +22,9 @@ all_packages=(
   # signing the release, and the throwaway certificates of its test
   osslsigncode openssl
   # static checks and fuzzing
-  clang clang-tidy clang-format cppcheck flake8 libclang-rt-14-dev
+  clang clang-tidy clang-format cppcheck libclang-rt-14-dev
+  # the Python of the tests, checked as written (flake8 --max-line-length=100)
+  flake8
   # the README's Ansible tasks, read by Ansible itself (its Windows collection is bundled)
   ansible ansible-lint
 )

@@ -1,7 +1,8 @@
 # The unprivileged user that runs every Wine process of the tests. Wine run as root ignores the
 # read-only attribute and file permissions, so a test run as root proves things that are false on
-# Windows. Sourced by the scripts that start Wine: run as root, a script hands the folders it
-# writes to the user and carries on as that user.
+# Windows. Sourced by the scripts that start Wine, and called by the Python tests
+# (tests/e2e/tessal_e2e/wine_user.py): run as root, a script hands the folders it writes to the user
+# and carries on as that user.
 
 readonly WINE_USER=winetester
 

@@ -1,87 +1,41 @@
-"""A Windows machine for end-to-end runs of setup.exe: a Wine prefix with the JDK 1.4 and Tomcat
-4.1 installed and registered, the distribution laid out in it, and setup.exe run under mbdriver.
+"""A Windows machine for end-to-end runs: a Wine prefix with the JDK 1.4 and Tomcat 4.1 installed
+and registered, the distribution laid out in it, and programs run under mbdriver.
 
 Everything is read back from the outside: the registry from the prefix's hive file, the product
-folders from the prefix's drive, the message boxes from mbdriver's log. Standard library only.
+folders from the prefix's drive, the message boxes from mbdriver's log.
 """
 
 from __future__ import annotations
 
 import dataclasses
-import json
 import os
 import pathlib
-import pwd
+import re
 import shutil
 import subprocess
-import sys
 import tempfile
-import time
-import traceback
-from typing import Callable
 
-REPO = pathlib.Path(__file__).resolve().parents[2]
+from .registry import (HKLM, JDK_KEY, REG_SZ, TOMCAT_KEY, RegEdit, Registry, Value,
+                       in_view)
+from .runs import Run
+
+REPO = pathlib.Path(__file__).resolve().parents[3]
 SAMPLE = REPO / "sample"
 PREFIX_SH = REPO / "tests" / "wine" / "prefix.sh"
+REGISTER_ODBC_SH = REPO / "tests" / "odbc_driver" / "register.sh"
 WINE = "/usr/lib/wine/wine64"
-
-HKLM = "HKEY_LOCAL_MACHINE"
-JDK_KEY = HKLM + r"\SOFTWARE\JavaSoft\Java Development Kit\1.4"
-TOMCAT_KEY = HKLM + r"\SOFTWARE\Apache Software Foundation\Tomcat\4.1"
-ENVIRONMENT_KEY = HKLM + r"\SYSTEM\CurrentControlSet\Control\Session Manager\Environment"
-ODBCINST_KEY = HKLM + r"\Software\ODBC\ODBCINST.INI"
-ACCESS_DRIVER = "Microsoft Access Driver (*.mdb)"
-DATA_SOURCES_KEY = HKLM + r"\Software\ODBC\ODBC.INI\ODBC Data Sources"
-DATA_SOURCE_KEY = HKLM + r"\Software\ODBC\ODBC.INI\TESSAL"
 
 X11_DRIVER_KEY = r"HKEY_CURRENT_USER\Software\Wine\X11 Driver"
 WINE_DEBUG_KEY = r"HKEY_CURRENT_USER\Software\Wine\Debug"
 # Every entry of user32 that shows a message box, whichever a program calls, in both widths.
 MESSAGE_BOX_ENTRIES = ";".join(f"user32.{entry}{width}" for entry in (
     "MessageBox", "MessageBoxEx", "MessageBoxIndirect", "MessageBoxTimeout") for width in "AW")
-
-# Every Wine process runs as this unprivileged user (tests/wine/user.sh makes it): Wine run as root
-# ignores the read-only attribute and file permissions, which Windows enforces even for an
-# administrator.
-WINE_USER = "winetester"
+# Written by Wine itself whenever the machine starts (the display driver's date).
+VOLATILE_KEYS = (HKLM + r"\System\CurrentControlSet\Control\Class"
+                 r"\{4d36e968-e325-11ce-bfc1-08002be10318}",)
 
 JAVA_HOME = r"C:\j2sdk1.4.2_19"
 DIST = r"C:\dist"
-
-
-@dataclasses.dataclass(frozen=True)
-class Windows:
-    """A kind of 64-bit Windows machine, named for the build of setup.exe that runs on it, and
-    where that build's products are installed and registered. A program sees HKLM\\SOFTWARE
-    through the registry view of its own width; the rest of HKLM is one for both."""
-    name: str
-    view: int  # 64 or 32: the registry view of the program, its products and its ODBC
-    tomcat_home: str
-    regedit: str  # a regedit of the program's width, which writes in its view
-
-    def in_view(self, key: str) -> bool:
-        """Whether a key lies in the part of the registry that has a view per width."""
-        return key.lower().startswith(HKLM.lower() + "\\software\\")
-
-    def hive_key(self, key: str) -> str:
-        """Where the hive keeps a key that a program of this machine names: a 32-bit program's
-        HKLM\\SOFTWARE is HKLM\\SOFTWARE\\Wow6432Node."""
-        if self.view == 64 or not self.in_view(key):
-            return key
-        head = len(HKLM + "\\software\\")
-        return key[:head] + "Wow6432Node\\" + key[head:]
-
-
-# The x86_64 build on 64-bit Windows, and the i686 build that ships, under WoW64: a 32-bit JDK,
-# Tomcat and Access driver register in the 32-bit view and install under Program Files (x86).
-X64 = Windows("x64", 64, r"C:\Program Files\Apache Group\Tomcat 4.1", "regedit")
-WOW64 = Windows("wow64", 32, r"C:\Program Files (x86)\Apache Group\Tomcat 4.1",
-                r"C:\windows\syswow64\regedit.exe")
-KINDS = {kind.name: kind for kind in (X64, WOW64)}
-
-REG_SZ, REG_EXPAND_SZ, REG_BINARY, REG_DWORD, REG_MULTI_SZ = 1, 2, 3, 4, 7
-TYPE_NAMES = {REG_SZ: "REG_SZ", REG_EXPAND_SZ: "REG_EXPAND_SZ", REG_BINARY: "REG_BINARY",
-              REG_DWORD: "REG_DWORD", REG_MULTI_SZ: "REG_MULTI_SZ"}
 
 # What an installed product already holds, so that the setup overwrites files as on a real
 # machine instead of only filling empty folders.
@@ -96,298 +50,45 @@ INSTALLED_TOMCAT_FILES = {
 }
 
 
-# --- The registry -------------------------------------------------------------------------------
-
 @dataclasses.dataclass(frozen=True)
-class Value:
-    type: int
-    data: str | bytes | int
-
-    def __str__(self) -> str:
-        return f"{TYPE_NAMES.get(self.type, self.type)} {self.data!r}"
-
-
-_SIMPLE_ESCAPES = {"a": "\a", "b": "\b", "e": "\x1b", "f": "\f", "n": "\n", "r": "\r", "t": "\t",
-                   "v": "\v"}
+class Windows:
+    """A kind of 64-bit Windows machine, named for the build of setup.exe that runs on it, and
+    where that build's products are installed and registered. A program sees HKLM\\SOFTWARE
+    through the registry view of its own width."""
+    name: str
+    view: int  # 64 or 32: the registry view of the program, its products and its ODBC
+    tomcat_home: str
+    regedit: str  # a regedit of the program's width, which writes in its view
 
 
-def _unescape(text: str, start: int, end_char: str) -> tuple[str, int]:
-    """Reads a string as Wine's hive writes it, from start to the unescaped end_char; returns the
-    string and the index after end_char."""
-    end = text.find(end_char, start)
-    if end >= 0 and text.find("\\", start, end) < 0:
-        return text[start:end], end + 1  # the usual case: nothing escaped
-    out = []
-    i = start
-    while i < len(text):
-        c = text[i]
-        if c == end_char:
-            return "".join(out), i + 1
-        if c != "\\":
-            out.append(c)
-            i += 1
-            continue
-        i += 1
-        c = text[i]
-        if c == "x":
-            digits = ""
-            i += 1
-            while len(digits) < 4 and i < len(text) and text[i] in "0123456789abcdefABCDEF":
-                digits += text[i]
-                i += 1
-            out.append(chr(int(digits, 16)))
-        elif c in "01234567":
-            digits = ""
-            while len(digits) < 3 and i < len(text) and text[i] in "01234567":
-                digits += text[i]
-                i += 1
-            out.append(chr(int(digits, 8)))
-        else:
-            out.append(_SIMPLE_ESCAPES.get(c, c))
-            i += 1
-    raise ValueError(f"unterminated string: {text[start:]!r}")
+# The x86_64 build on 64-bit Windows, and the i686 build that ships, under WoW64: a 32-bit JDK,
+# Tomcat and Access driver register in the 32-bit view and install under Program Files (x86).
+X64 = Windows("x64", 64, r"C:\Program Files\Apache Group\Tomcat 4.1", "regedit")
+WOW64 = Windows("wow64", 32, r"C:\Program Files (x86)\Apache Group\Tomcat 4.1",
+                r"C:\windows\syswow64\regedit.exe")
+KINDS = {kind.name: kind for kind in (X64, WOW64)}
 
 
-def _parse_data(data: str) -> Value:
-    if data.startswith('"'):
-        return Value(REG_SZ, _unescape(data, 1, '"')[0])
-    if data.startswith("str("):
-        kind, rest = data[4:].split("):", 1)
-        return Value(int(kind, 16), _unescape(rest, 1, '"')[0])
-    if data.startswith("dword:"):
-        return Value(REG_DWORD, int(data[6:], 16))
-    kind = REG_BINARY
-    if data.startswith("hex("):
-        head, data = data[4:].split("):", 1)
-        kind = int(head, 16)
-    elif data.startswith("hex:"):
-        data = data[4:]
-    else:
-        raise ValueError(f"unknown value data: {data!r}")
-    raw = bytes(int(b, 16) for b in data.replace(" ", "").split(",") if b)
-    if kind in (REG_SZ, REG_EXPAND_SZ, REG_MULTI_SZ) and len(raw) % 2 == 0:
-        # Text that Wine wrote in hex because it lacks its terminator (or has extra NULs).
-        text = raw.decode("utf-16-le")
-        return Value(kind, text[:-1] if text.endswith("\0") else text)
-    return Value(kind, raw)
+def read_attributes(sample: pathlib.Path = SAMPLE) -> list[tuple[str, str]]:
+    """(attribute, file below the sample) for each line of the sample's ATTRIBUTES."""
+    entries = []
+    for line in (sample / "ATTRIBUTES").read_text(encoding="utf-8").splitlines():
+        if line.strip() and not line.startswith("#"):
+            attribute, name = line.split(None, 1)
+            entries.append((attribute, name.strip()))
+    return entries
 
-
-class Registry:
-    """HKEY_LOCAL_MACHINE as the prefix's system.reg holds it, seen through the registry view of
-    the program under test. Key paths and value names compare without regard to case, as Windows
-    compares them; "" is a key's default value."""
-
-    def __init__(self, keys: dict[str, dict[str, Value]], names: dict[str, dict[str, str]],
-                 windows: Windows = X64):
-        self._keys = keys
-        self._names = names  # the value names as written, for showing them
-        self.windows = windows
-
-    def _key(self, key: str) -> str:
-        return self.windows.hive_key(key).lower()
-
-    def hive_key(self, key: str) -> str:
-        """Where the hive keeps a key that the program names so."""
-        return self.windows.hive_key(key)
-
-    def seen_by(self, windows: Windows) -> Registry:
-        """The same registry as a program of another width sees it."""
-        return Registry(self._keys, self._names, windows)
-
-    @classmethod
-    def load(cls, hive: pathlib.Path, windows: Windows = X64) -> Registry:
-        keys: dict[str, dict[str, Value]] = {}
-        names: dict[str, dict[str, str]] = {}
-        current: dict[str, Value] | None = None
-        current_names: dict[str, str] = {}
-        pending = ""
-        for line in hive.read_text(encoding="utf-8", errors="surrogateescape").splitlines():
-            if pending:
-                line = pending + line.strip()
-                pending = ""
-            if line.endswith("\\") and not line.startswith("["):
-                pending = line[:-1]
-                continue
-            if line.startswith("["):
-                path, _ = _unescape(line, 1, "]")
-                key = f"{HKLM}\\{path}".lower()
-                current = keys.setdefault(key, {})
-                current_names = names.setdefault(key, {})
-            elif current is not None and line.startswith(("@=", '"')):
-                if line.startswith("@="):
-                    name, rest = "", line[2:]
-                else:
-                    name, after = _unescape(line, 1, '"')
-                    rest = line[after + 1:]
-                current[name.lower()] = _parse_data(rest)
-                current_names[name.lower()] = name
-        return cls(keys, names, windows)
-
-    def has_key(self, key: str) -> bool:
-        return self._key(key) in self._keys
-
-    def values(self, key: str) -> dict[str, Value] | None:
-        return self._keys.get(self._key(key))
-
-    def named_values(self, key: str) -> dict[str, Value]:
-        """The key's values by their names as written; empty for a key that does not exist."""
-        names = self._names.get(self._key(key), {})
-        return {names[lower]: value for lower, value in self._keys.get(self._key(key), {}).items()}
-
-    def value(self, key: str, name: str) -> Value | None:
-        return self._keys.get(self._key(key), {}).get(name.lower())
-
-    def differences(self, other: Registry, ignore: tuple[str, ...] = ()) -> list[str]:
-        """How other differs from this registry, key by key; keys below the prefixes in ignore
-        are left out."""
-        ignored = [self._key(prefix) for prefix in ignore]
-
-        def kept(key: str) -> bool:
-            return not any(key.startswith(prefix) for prefix in ignored)
-
-        found = []
-        for key in sorted(set(self._keys) | set(other._keys)):
-            if not kept(key):
-                continue
-            mine, theirs = self._keys.get(key), other._keys.get(key)
-            if mine is None or theirs is None:
-                found.append(f"{key}: key {'added' if mine is None else 'removed'}")
-                continue
-            for name in sorted(set(mine) | set(theirs)):
-                if mine.get(name) != theirs.get(name):
-                    found.append(f"{key} [{name}]: {mine.get(name)} -> {theirs.get(name)}")
-        return found
-
-
-class RegEdit:
-    """Registry changes gathered into one .reg file, so that they cost one regedit start."""
-
-    def __init__(self) -> None:
-        self._lines: list[str] = []
-
-    def __bool__(self) -> bool:
-        return bool(self._lines)
-
-    @staticmethod
-    def _quote(text: str) -> str:
-        return '"' + text.replace("\\", "\\\\").replace('"', '\\"') + '"'
-
-    def set(self, key: str, name: str, value: Value) -> None:
-        if value.type == REG_SZ:
-            data = self._quote(str(value.data))
-        elif value.type == REG_DWORD:
-            data = f"dword:{int(value.data):08x}"
-        else:
-            raw = value.data
-            if isinstance(raw, str):
-                raw = (raw + "\0").encode("utf-16-le")
-            data = f"hex({value.type:x}):" + ",".join(f"{b:02x}" for b in raw)
-        self._lines += [f"[{key}]", f"{'@' if name == '' else self._quote(name)}={data}", ""]
-
-    def delete_key(self, key: str) -> None:
-        self._lines += [f"[-{key}]", ""]
-
-    def delete_value(self, key: str, name: str) -> None:
-        self._lines += [f"[{key}]", f"{'@' if name == '' else self._quote(name)}=-", ""]
-
-    def write(self, path: pathlib.Path) -> None:
-        text = "\r\n".join(["Windows Registry Editor Version 5.00", ""] + self._lines) + "\r\n"
-        path.write_bytes("\ufeff".encode("utf-16-le") + text.encode("utf-16-le"))
-
-
-# --- The user that Wine runs as ----------------------------------------------------------------
-
-def give_to_wine_user(*folders: pathlib.Path) -> None:
-    """Run as root: makes each folder and hands it, with all it holds, to the Wine user. A folder
-    that is the user's already is left alone: other runs may be working below it."""
-    if os.geteuid() != 0:
-        return
-    user = pwd.getpwnam(WINE_USER)
-    for folder in folders:
-        folder.mkdir(parents=True, exist_ok=True)
-        if folder.stat().st_uid != user.pw_uid:
-            subprocess.run(["chown", "-R", f"{WINE_USER}:", str(folder)], check=True)
-
-
-def become_wine_user() -> None:
-    """Run as root: this process carries on as the Wine user, for good."""
-    if os.geteuid() != 0:
-        return
-    try:
-        user = pwd.getpwnam(WINE_USER)
-    except KeyError:
-        raise SystemExit(f"no user {WINE_USER} to run Wine as: run scripts/install-deps.sh first")
-    os.setgroups(os.getgrouplist(WINE_USER, user.pw_gid))
-    os.setgid(user.pw_gid)
-    os.setuid(user.pw_uid)
-    os.environ.update(HOME=user.pw_dir, USER=WINE_USER, LOGNAME=WINE_USER)
-    # Modules still to be imported come from the interpreter's library.
-    library = os.path.dirname(os.__file__)
-    if not os.access(library, os.R_OK | os.X_OK):
-        raise SystemExit(f"{WINE_USER} cannot read {library}: run this with /usr/bin/python3")
-
-
-def as_wine_user_in_child(work: Callable[[], int]) -> int:
-    """Run as root: does the work in a child process that runs as the Wine user, so that this
-    process stays root for what comes after; the work's result."""
-    sys.stdout.flush()
-    pid = os.fork()
-    if pid == 0:
-        status = 1
-        try:
-            become_wine_user()
-            status = work()
-        except BaseException:  # the child must never return into the parent's code
-            traceback.print_exc()
-        finally:
-            sys.stdout.flush()
-            sys.stderr.flush()
-            os._exit(status)
-    return os.waitstatus_to_exitcode(os.waitpid(pid, 0)[1])
-
-
-# --- Runs under the message-box driver -----------------------------------------------------------
-
-@dataclasses.dataclass(frozen=True)
-class Box:
-    caption: str
-    text: str
-    code: int
-
-    def __str__(self) -> str:
-        return f"[{self.caption}] {self.text!r} ({self.code})"
-
-
-@dataclasses.dataclass
-class Run:
-    """One run of a program under mbdriver: the boxes it showed, in order, and how it ended.
-    killed is set for a run that mbdriver killed as asked: the milliseconds from the first answer
-    to the kill, -1 for a kill before any answer."""
-    exit_code: int
-    boxes: list[Box]
-    errors: list[str]
-    killed: int | None = None
-
-    @classmethod
-    def from_log(cls, exit_code: int, log: pathlib.Path) -> Run:
-        boxes, errors, killed = [], [], None
-        text = log.read_text(encoding="utf-8") if log.exists() else ""
-        for line in text.splitlines():
-            record = json.loads(line)
-            if "caption" in record:
-                boxes.append(Box(record["caption"], record["text"], record["code"]))
-            elif "error" in record:
-                errors.append(record["error"])
-            elif "killed" in record:
-                killed = -1 if record["killed"] is None else record["killed"]
-        return cls(exit_code, boxes, errors, killed)
-
-
-# --- The machine ---------------------------------------------------------------------------------
 
 def windows_path(host: pathlib.Path) -> str:
     """A file of this host as a Windows program in the prefix names it: Wine maps / to Z:."""
     return "Z:" + str(pathlib.Path(host).resolve()).replace("/", "\\")
+
+
+def message_box_calls(output: pathlib.Path) -> list[str]:
+    """The calls into user32 that show a message box, as Wine reported them on a run's output for
+    a machine that watches them."""
+    text = output.read_text(encoding="utf-8", errors="replace") if output.exists() else ""
+    return [line for line in text.splitlines() if ":Call user32.MessageBox" in line]
 
 
 class Machine:
@@ -406,6 +107,7 @@ class Machine:
         self._registry: tuple[tuple[int, int], Registry] | None = None  # the last hive read
         self._native_first: list[str] = []  # DLLs that Wine takes from the search path first
         self._debug = "-all"  # Wine's debug channels
+        self._environment: dict[str, str] = {}  # for the programs that run on the machine
 
     # Making, copying and removing prefixes.
 
@@ -464,8 +166,12 @@ class Machine:
         self.set_value(WINE_DEBUG_KEY, "RelayInclude", Value(REG_SZ, MESSAGE_BOX_ENTRIES))
         self._debug = "-all,+relay"
 
+    def set_environment(self, name: str, value: str) -> None:
+        """An environment variable for every program that runs on the machine from now on."""
+        self._environment[name] = value
+
     def environment(self) -> dict[str, str]:
-        env = dict(os.environ)
+        env = {**os.environ, **self._environment}
         overrides = ";".join(["mscoree,mshtml="] + [f"{dll}=n,b" for dll in self._native_first])
         env.update(WINEPREFIX=str(self.prefix), WINEDEBUG=self._debug, WINEDLLOVERRIDES=overrides,
                    LANG="ja_JP.UTF-8", LC_ALL="ja_JP.UTF-8", DISPLAY=f":{self.display}")
@@ -496,8 +202,8 @@ class Machine:
     # The registry.
 
     def _edit(self, key: str, native: bool = False) -> RegEdit:
-        in_view = self.windows.in_view(key) and not native
-        return self._edits[self.windows.regedit if in_view else X64.regedit]
+        program_view = in_view(key) and not native
+        return self._edits[self.windows.regedit if program_view else X64.regedit]
 
     def set_value(self, key: str, name: str, value: Value, native: bool = False) -> None:
         """Sets a value as the program sees it: in its own view of HKLM\\SOFTWARE, or in the
@@ -530,8 +236,20 @@ class Machine:
         hive = self.prefix / "system.reg"
         stamp = (hive.stat().st_mtime_ns, hive.stat().st_size)
         if self._registry is None or self._registry[0] != stamp:
-            self._registry = (stamp, Registry.load(hive, self.windows))
+            self._registry = (stamp, Registry.load(hive, self.windows.view))
         return self._registry[1]
+
+    def query(self, key: str) -> dict[str, str]:
+        """A key's values as Wine's reg.exe shows them to a running program, by their names in
+        lower case as the registry compares them; empty for a key that does not exist. Unlike
+        registry, this leaves the prefix running."""
+        _, output = self.wine("reg", "query", key)
+        values = {}
+        for line in output.replace("\r", "").splitlines():
+            shown = re.fullmatch(r"    (.*)    REG_[A-Z_]*    (.*)", line)
+            if shown:
+                values[shown[1].lower()] = shown[2]
+        return values
 
     # Files.
 
@@ -585,11 +303,11 @@ class Machine:
         self.set_value(TOMCAT_KEY, "", Value(REG_SZ, home))
         self.set_value(TOMCAT_KEY, "Version", Value(REG_SZ, "4.1.40"))
 
-    def register_odbc_driver(self, register_sh: pathlib.Path, dll: pathlib.Path) -> None:
+    def register_odbc_driver(self, dll: pathlib.Path) -> None:
         """Registers a setup DLL for the Access driver in the ODBC of the program's width; Wine
         brings no Access driver of its own."""
         self.apply_registry_changes()
-        subprocess.run(["bash", str(register_sh), str(self.prefix), str(dll),
+        subprocess.run(["bash", str(REGISTER_ODBC_SH), str(self.prefix), str(dll),
                         str(self.windows.view)],
                        env=self.environment(), check=True, stdin=subprocess.DEVNULL,
                        stdout=subprocess.DEVNULL)
@@ -610,7 +328,7 @@ class Machine:
         shutil.copyfile(setup_exe, self.host_path(folder) / "setup.exe")
         return folder + r"\setup.exe"
 
-    # Running the program.
+    # Running programs under mbdriver.
 
     def driver_command(self, program: str, log: pathlib.Path, answers: tuple[str, ...] = (),
                        arguments: tuple[str, ...] = (),
@@ -657,30 +375,3 @@ class Machine:
         every OK box after them; arguments go to the program."""
         process = self.start(program, log, **options)
         return Run.from_log(process.wait(timeout=180), log)
-
-
-def message_box_calls(output: pathlib.Path) -> list[str]:
-    """The calls into user32 that show a message box, as Wine reported them on a run's output for
-    a machine that watches them."""
-    text = output.read_text(encoding="utf-8", errors="replace") if output.exists() else ""
-    return [line for line in text.splitlines() if ":Call user32.MessageBox" in line]
-
-
-def wait_for_box(log: pathlib.Path, timeout: float = 60) -> bool:
-    """Waits until a run logs its first record, for a run started with start."""
-    deadline = time.monotonic() + timeout
-    while time.monotonic() < deadline:
-        if log.exists() and log.stat().st_size > 0:
-            return True
-        time.sleep(0.1)
-    return False
-
-
-def read_attributes(sample: pathlib.Path = SAMPLE) -> list[tuple[str, str]]:
-    """(attribute, file below the sample) for each line of the sample's ATTRIBUTES."""
-    entries = []
-    for line in (sample / "ATTRIBUTES").read_text(encoding="utf-8").splitlines():
-        if line.strip() and not line.startswith("#"):
-            attribute, name = line.split(None, 1)
-            entries.append((attribute, name.strip()))
-    return entries

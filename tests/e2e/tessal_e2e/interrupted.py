@@ -1,7 +1,4 @@
-#!/usr/bin/env python3
 """Runs of setup.exe killed part-way, as a power cut or the task manager would end them.
-
-    interrupted.py --work DIR --setup EXE --mbdriver EXE [--machine KIND] [--few]
 
 Each kill gets its own copy of the template machine, whose distribution carries large
 configuration files so that their rewrites last long enough to be interrupted. After the kill each
@@ -11,29 +8,30 @@ file whole. The files must tell of one moment of the run: nothing after a step t
 A second, uninterrupted run must then leave the machine exactly as a clean run leaves it.
 
 The kills come at moments watched for (a box shown, a file half written, the first registry write
-of a step) and at delays spread over the run as a clean run measured it. With --few, only three
+of a step) and at delays spread over the run as a clean run measured it. With few, only three
 watched kills: in the deployment, inside the rewrite of web.xml and in the data-source step, for
 a build whose full set of kills runs elsewhere.
 """
 
 from __future__ import annotations
 
-import argparse
 import concurrent.futures
 import dataclasses
 import pathlib
 import shutil
-import sys
 import time
 from typing import Callable
 
-import machine as m
-import scenarios as sc
-from machine import Machine
+from .checks import Checks
+from .expected.boxes import of_completion
+from .expected.files import REWRITES, Rewrite, Tree, deployed, enlarged
+from .expected.state import Homes, appended
+from .machine import DIST, INSTALLED_JDK_FILES, VOLATILE_KEYS, Machine, Windows
+from .registry import (DATA_SOURCE_KEY, DATA_SOURCES_KEY, ENVIRONMENT_KEY, HKLM, ODBC_INI,
+                       Registry)
+from .runs import KILLED, Run
+from .scenario import Programs, Scenario
 
-KILLED = 93  # mbdriver's exit code for a program it killed as asked
-# Where the data sources are kept; the key itself is made with the first one.
-ODBC_INI = m.HKLM + r"\Software\ODBC\ODBC.INI"
 # The product lookup and the environment writes, between the answer and the first deployed file.
 ANSWER_TO_DEPLOYMENT = 8
 
@@ -47,21 +45,21 @@ OTHER_SIZE = 4 << 20
 
 @dataclasses.dataclass(frozen=True)
 class ConfigFile:
-    name: str
-    base: str  # "jdk" or "tomcat"
-    file: str  # below the base folder
-    backup: str
-    before: bytes | None  # what the machine holds before the run
+    """A configuration file of the distribution, enlarged: what the machine holds before the run,
+    the packaged file, and what its rewrite makes of it."""
+    rewrite: Rewrite
+    before: bytes | None
     packaged: bytes
     rewritten: bytes
 
-    @property
-    def dist(self) -> str:
-        """Where the distribution holds the file."""
-        return ("J2SE\\" if self.base == "jdk" else "TOMCAT\\") + self.file
+    name = property(lambda self: self.rewrite.name)
+    base = property(lambda self: self.rewrite.base)
+    file = property(lambda self: self.rewrite.file)
+    backup = property(lambda self: self.rewrite.backup)
+    org = property(lambda self: self.rewrite.backup_name)
 
 
-def config_files(homes: sc.Homes) -> list[ConfigFile]:
+def config_files(homes: Homes) -> list[ConfigFile]:
     def xml(text: str) -> str:
         return f"  <!-- {text} -->"
 
@@ -72,15 +70,11 @@ def config_files(homes: sc.Homes) -> list[ConfigFile]:
              "web.xml": (xml, b"</web-app>", WEB_XML_SIZE),
              "poolman.xml": (xml, b"</poolman>", OTHER_SIZE)}
     files = []
-    for r in sc.REWRITES:
-        name = pathlib.PureWindowsPath(r.file).name
-        comment, closing, size = shape[name]
-        root = "J2SE" if r.base == "jdk" else "TOMCAT"
-        sample = (m.SAMPLE / root / pathlib.PureWindowsPath(r.file).as_posix()).read_bytes()
-        packaged = sc.enlarged(sample, size, comment, sc.search_text(r.old), r.old, closing)
-        before = m.INSTALLED_JDK_FILES.get(r.file) if r.base == "jdk" else None
-        files.append(ConfigFile(name, r.base, r.file, r.backup, before, packaged,
-                                sc.rewritten(packaged, r, homes)))
+    for r in REWRITES:
+        comment, closing, size = shape[r.name]
+        packaged = enlarged(r, size, comment, closing)
+        before = INSTALLED_JDK_FILES.get(r.file) if r.base == "jdk" else None
+        files.append(ConfigFile(r, before, packaged, r.rewritten(packaged, homes)))
     return files
 
 
@@ -162,14 +156,12 @@ class Moment:
 
 
 def being_backed_up(f: ConfigFile) -> Callable[[Sizes, int], bool]:
-    org = f.backup.rsplit("\\", 1)[-1]
-    return lambda s, boxes: s[org] is not None and s[org] < len(f.packaged)
+    return lambda s, boxes: s[f.org] is not None and s[f.org] < len(f.packaged)
 
 
 def being_rewritten(f: ConfigFile, share: float = 0.0) -> Callable[[Sizes, int], bool]:
     """The backup whole and the file emptied and grown past share of its new content."""
-    org = f.backup.rsplit("\\", 1)[-1]
-    return lambda s, boxes: (s[org] == len(f.packaged) and s[f.name] is not None and
+    return lambda s, boxes: (s[f.org] == len(f.packaged) and s[f.name] is not None and
                              len(f.rewritten) * share <= s[f.name] < len(f.packaged))
 
 
@@ -186,9 +178,9 @@ def moments(files: list[ConfigFile], span: int) -> list[Moment]:
         Moment("at the question", answers=(), watch=lambda s, boxes: boxes >= 1,
                aim="at the question"),
         # The kill may still come after the last of the four writes: three tries.
-        Moment("environment", key=m.ENVIRONMENT_KEY, aim="environment"),
-        Moment("environment, again", key=m.ENVIRONMENT_KEY, aim="environment"),
-        Moment("environment, a third time", key=m.ENVIRONMENT_KEY, aim="environment"),
+        Moment("environment", key=ENVIRONMENT_KEY, aim="environment"),
+        Moment("environment, again", key=ENVIRONMENT_KEY, aim="environment"),
+        Moment("environment, a third time", key=ENVIRONMENT_KEY, aim="environment"),
         Moment("copy of web.xml", watch=lambda s, boxes: s["web.xml"] is not None and
                s["web.xml"] < len(web.packaged) and s["web.org"] is None, aim="deployment"),
         Moment("web.org being written", watch=being_backed_up(web), aim="rewrite of web.xml"),
@@ -201,8 +193,8 @@ def moments(files: list[ConfigFile], span: int) -> list[Moment]:
                aim="rewrite of web.xml"),
         Moment("end of the rewrites", watch=lambda s, boxes: s["poolman.xml"] == len(
             poolman.rewritten), aim="data source"),
-        Moment("data source", key=m.HKLM + r"\Software\ODBC", aim="data source"),
-        Moment("data source, again", key=m.HKLM + r"\Software\ODBC", aim="data source"),
+        Moment("data source", key=HKLM + r"\Software\ODBC", aim="data source"),
+        Moment("data source, again", key=HKLM + r"\Software\ODBC", aim="data source"),
         Moment("at the completion box", watch=lambda s, boxes: boxes >= 2,
                aim="at the completion box"),
     ]
@@ -219,28 +211,26 @@ def moments(files: list[ConfigFile], span: int) -> list[Moment]:
 @dataclasses.dataclass
 class Reference:
     """What a clean run leaves, and what the machine holds before it."""
-    registry_before: m.Registry
-    registry: m.Registry
-    trees: dict[str, dict[str, bytes]]
-    dist: dict[str, bytes]
+    registry_before: Registry
+    registry: Registry
+    trees: dict[str, Tree]
+    dist: Tree
     span: int  # ms from the answer to the completion box
 
 
 class Interrupted:
-    def __init__(self, work: pathlib.Path, setup_exe: pathlib.Path, mbdriver: pathlib.Path,
-                 windows: m.Windows, few: bool):
+    def __init__(self, work: pathlib.Path, programs: Programs, windows: Windows, few: bool):
         self.root = work / "interrupted"
         # Machines kept by an earlier run that failed, or that was itself killed.
         for prefix in self.root.glob("*/prefix"):
-            Machine(prefix, "0", mbdriver).stop()
+            Machine(prefix, "0", programs.mbdriver).stop()
         shutil.rmtree(self.root, ignore_errors=True)
         self.work = work
-        self.setup_exe = setup_exe
-        self.mbdriver = mbdriver
+        self.programs = programs
         self.windows = windows
         self.few = few
-        self.check = sc.Checks("interrupted")
-        self.homes = sc.Homes(windows.tomcat_home)
+        self.check = Checks("interrupted")
+        self.homes = Homes(windows.tomcat_home)
         self.files = config_files(self.homes)
         self.landed: dict[str, list[str]] = {}
         self.removals = concurrent.futures.ThreadPoolExecutor(max_workers=1)
@@ -248,16 +238,15 @@ class Interrupted:
 
     # Machines.
 
-    def machine(self, name: str) -> sc.Scenario:
-        s = sc.Scenario(f"interrupted/{name}", self.work, self.setup_exe, self.mbdriver,
-                        self.windows)
-        s.check = self.check
+    def machine(self, name: str) -> Scenario:
+        """A copy of the template for one run, its distribution holding the large files."""
+        s = Scenario(f"interrupted/{name}", self.work, self.programs, self.windows,
+                     check=self.check)
         for f in self.files:
-            path = s.machine.host_path(m.DIST + "\\" + f.dist)
-            path.write_bytes(f.packaged)
+            s.machine.host_path(DIST + "\\" + f.rewrite.dist).write_bytes(f.packaged)
         return s
 
-    def release(self, s: sc.Scenario, failures_before: int) -> None:
+    def release(self, s: Scenario, failures_before: int) -> None:
         """Stops the machine; removes it unless a check failed on it."""
         s.machine.stop()
         if self.check.failures > failures_before:
@@ -265,12 +254,12 @@ class Interrupted:
         else:
             self.removals.submit(shutil.rmtree, s.machine.prefix, True)
 
-    def paths(self, s: sc.Scenario) -> dict[str, pathlib.Path]:
+    def paths(self, s: Scenario) -> dict[str, pathlib.Path]:
         paths = {}
         for f in self.files:
             folder = self.homes.folder(f.base)
             paths[f.name] = s.machine.host_path(folder + "\\" + f.file)
-            paths[f.backup.rsplit("\\", 1)[-1]] = s.machine.host_path(folder + "\\" + f.backup)
+            paths[f.org] = s.machine.host_path(folder + "\\" + f.backup)
         return paths
 
     @staticmethod
@@ -299,7 +288,7 @@ class Interrupted:
         s = self.machine("clean")
         try:
             before, trees_before = s.machine.registry(), s.trees()
-            dist = s.machine.tree(m.DIST)
+            dist = s.machine.tree(DIST)
             paths = self.paths(s)
             log = s.folder / "clean.log"
             process = s.machine.start(s.setup, log, answers=("yes",))
@@ -311,30 +300,22 @@ class Interrupted:
                     if phase not in seen and began(sizes, boxes):
                         seen[phase] = now
                 time.sleep(0.001)
-            run = m.Run.from_log(process.wait(), log)
-            self.check.run("clean run", run, s.completion_code(s.odbc), s.completion_boxes(s.odbc))
+            run = Run.from_log(process.wait(), log)
+            s.check_completion("clean run", run)
             after = s.machine.registry()
-            path = before.value(m.ENVIRONMENT_KEY, "Path")
-            s.check_environment(after, sc.appended(path, self.homes))
-            s.check_data_source(after, s.odbc)
-            self.check.registry_unchanged("clean run, outside the environment and the data "
-                                          "source", before, after,
-                                          (m.ENVIRONMENT_KEY, m.DATA_SOURCE_KEY,
-                                           m.DATA_SOURCES_KEY))
-            expected = self.expected_trees(trees_before)
-            actual = s.trees()
-            for base in ("jdk", "tomcat"):
-                self.check.trees(f"clean run: {self.homes.folder(base)}", expected[base],
-                                 actual[base])
-            self.check.trees("clean run: the distribution", dist, s.machine.tree(m.DIST))
+            path = before.value(ENVIRONMENT_KEY, "Path")
+            s.check_completed(before, after, trees_before, appended(path, self.homes), s.odbc,
+                              dist=dist)
+            self.check.trees("clean run: the distribution", dist, s.machine.tree(DIST))
             self.check.true(f"clean run: phases not seen: {set(phases) - set(seen)}",
                             set(seen) == set(phases))
             # The answer comes about ANSWER_TO_DEPLOYMENT before the first file changes.
             start = seen.get("deployment", 0) - ANSWER_TO_DEPLOYMENT / 1000
             times = {phase: round((when - start) * 1000) for phase, when in seen.items()}
-            print("clean run, ms after Yes: " + ", ".join(f"{phase} {ms}"
-                                                          for phase, ms in times.items()))
+            print("clean run, ms after Yes: "
+                  + ", ".join(f"{phase} {ms}" for phase, ms in times.items()))
             span = max(times.get("completion box", 0), 100)
+            expected = deployed(trees_before, self.homes, dist=dist)
             return Reference(before, after, expected, dist, span)
         finally:
             self.release(s, failures)
@@ -345,19 +326,11 @@ class Interrupted:
         phases = {"deployment": lambda s, boxes: s["logging.properties"] != len(logging.before),
                   "web.xml deployed": lambda s, boxes: s["web.xml"] == len(web.packaged)}
         for f in self.files:
-            org = f.backup.rsplit("\\", 1)[-1]
-            phases[org] = lambda s, boxes, org=org: s[org] is not None
-            phases[f"{f.name} rewritten"] = (lambda s, boxes, f=f, org=org: s[org] is not None and
+            phases[f.org] = lambda s, boxes, f=f: s[f.org] is not None
+            phases[f"{f.name} rewritten"] = (lambda s, boxes, f=f: s[f.org] is not None and
                                              s[f.name] == len(f.rewritten))
         phases["completion box"] = lambda s, boxes: boxes >= 2
         return phases
-
-    def expected_trees(self, before: dict[str, dict[str, bytes]]) -> dict[str, dict[str, bytes]]:
-        after = sc.deployed(before, self.homes, rewrite=False)
-        for f in self.files:
-            after[f.base][f.file] = f.rewritten
-            after[f.base][f.backup] = f.packaged
-        return after
 
     # One kill.
 
@@ -369,7 +342,7 @@ class Interrupted:
             run = self.killed_run(s, moment)
             for error in run.errors:
                 self.check.fail(f"{what}: mbdriver: {error}")
-            clean_boxes = s.completion_boxes(s.odbc)
+            clean_boxes = of_completion(s.odbc)
             self.check.equal(f"{what}: exit code", KILLED, run.exit_code)
             self.check.true(f"{what}: boxes {run.boxes}", run.boxes == clean_boxes[:len(run.boxes)])
 
@@ -392,7 +365,7 @@ class Interrupted:
         finally:
             self.release(s, failures)
 
-    def killed_run(self, s: sc.Scenario, moment: Moment) -> m.Run:
+    def killed_run(self, s: Scenario, moment: Moment) -> Run:
         log = s.folder / "killed.log"
         trigger = s.folder / "kill"
         trigger.unlink(missing_ok=True)
@@ -413,9 +386,9 @@ class Interrupted:
                 elif boxes >= 2:
                     trigger.touch()  # missed: the run waits at its last box
                 time.sleep(0.001)
-        return m.Run.from_log(process.wait(timeout=120), log)
+        return Run.from_log(process.wait(timeout=120), log)
 
-    def check_files(self, s: sc.Scenario, what: str) -> list[int]:
+    def check_files(self, s: Scenario, what: str) -> list[int]:
         """Each file's state; a file in no state that keeps its content fails the check."""
         states = []
         for f in self.files:
@@ -448,25 +421,25 @@ class Interrupted:
         return (f"{len(data)} bytes (packaged {len(f.packaged)}, rewritten {len(f.rewritten)}), "
                 f"starting {data[:60]!r}")
 
-    def check_registry(self, what: str, reference: Reference, registry: m.Registry) -> None:
+    def check_registry(self, what: str, reference: Reference, registry: Registry) -> None:
         """Each environment value as before or as a clean run writes it; nothing else changed
         but the data source, which is written last."""
         for name in ("CATALINA_HOME", "CLASSPATH", "JAVA_HOME", "Path"):
-            value = registry.value(m.ENVIRONMENT_KEY, name)
+            value = registry.value(ENVIRONMENT_KEY, name)
             self.check.true(f"{what}: {name} half written: {value}", value in (
-                reference.registry_before.value(m.ENVIRONMENT_KEY, name),
-                reference.registry.value(m.ENVIRONMENT_KEY, name)))
-        listed = registry.value(m.DATA_SOURCES_KEY, "TESSAL")
+                reference.registry_before.value(ENVIRONMENT_KEY, name),
+                reference.registry.value(ENVIRONMENT_KEY, name)))
+        listed = registry.value(DATA_SOURCES_KEY, "TESSAL")
         self.check.true(f"{what}: TESSAL listed as {listed}", listed in (
-            None, reference.registry.value(m.DATA_SOURCES_KEY, "TESSAL")))
-        clean = reference.registry.values(m.DATA_SOURCE_KEY) or {}
-        for name, value in (registry.values(m.DATA_SOURCE_KEY) or {}).items():
+            None, reference.registry.value(DATA_SOURCES_KEY, "TESSAL")))
+        clean = reference.registry.values(DATA_SOURCE_KEY) or {}
+        for name, value in (registry.values(DATA_SOURCE_KEY) or {}).items():
             self.check.equal(f"{what}: data source value {name}", clean.get(name), value)
         self.check.registry_unchanged(f"{what}: outside the environment and the data source",
                                       reference.registry_before, registry,
-                                      (m.ENVIRONMENT_KEY, ODBC_INI))
+                                      (ENVIRONMENT_KEY, ODBC_INI))
 
-    def landing(self, run: m.Run, states: list[int], registry: m.Registry | None,
+    def landing(self, run: Run, states: list[int], registry: Registry | None,
                 reference: Reference) -> str:
         """Where in the run the kill came, as the log, the files and the registry tell."""
         if not run.boxes:
@@ -481,26 +454,25 @@ class Interrupted:
         if all(state == REWRITTEN for state in states):
             if registry is None:
                 return "data source"
-            listed = registry.value(m.DATA_SOURCES_KEY, "TESSAL") is not None
-            values = len(registry.values(m.DATA_SOURCE_KEY) or {})
+            listed = registry.value(DATA_SOURCES_KEY, "TESSAL") is not None
+            values = len(registry.values(DATA_SOURCE_KEY) or {})
             return f"data source (listed: {listed}, {values} of its values)"
         if all(state == BEFORE for state in states):
             if registry is None:
                 return "before the deployment (the lookup, the environment or its first rows)"
             written = [name for name in ("CATALINA_HOME", "CLASSPATH", "JAVA_HOME", "Path")
-                       if registry.value(m.ENVIRONMENT_KEY, name) !=
-                       reference.registry_before.value(m.ENVIRONMENT_KEY, name)]
+                       if registry.value(ENVIRONMENT_KEY, name) !=
+                       reference.registry_before.value(ENVIRONMENT_KEY, name)]
             if len(written) == 4:
                 return "deployment (its first rows)"
             return f"environment ({', '.join(written)} written)"
         return "deployment"
 
-    def second_run(self, s: sc.Scenario, what: str, reference: Reference) -> None:
+    def second_run(self, s: Scenario, what: str, reference: Reference) -> None:
         run = s.machine.run(s.setup, s.folder / "second.log", answers=("yes",))
-        self.check.run(f"{what}, second run", run, s.completion_code(s.odbc),
-                       s.completion_boxes(s.odbc))
+        s.check_completion(f"{what}, second run", run)
         registry = s.machine.registry()
-        for difference in reference.registry.differences(registry, sc.VOLATILE_KEYS):
+        for difference in reference.registry.differences(registry, VOLATILE_KEYS):
             self.check.fail(f"{what}, second run: registry differs from a clean run's: "
                             f"{difference}")
         trees = s.trees()
@@ -508,7 +480,7 @@ class Interrupted:
             self.check.trees(f"{what}, second run: {self.homes.folder(base)}",
                              reference.trees[base], trees[base])
         self.check.trees(f"{what}, second run: the distribution", reference.dist,
-                         s.machine.tree(m.DIST))
+                         s.machine.tree(DIST))
 
     # All of it.
 
@@ -543,24 +515,3 @@ class Interrupted:
         shutil.rmtree(self.root, ignore_errors=True)
         print(f"PASS [interrupted] in {elapsed:.0f} s")
         return 0
-
-
-def main() -> int:
-    parser = argparse.ArgumentParser(description=__doc__,
-                                     formatter_class=argparse.RawDescriptionHelpFormatter)
-    parser.add_argument("--work", type=pathlib.Path, required=True)
-    parser.add_argument("--setup", type=pathlib.Path, required=True)
-    parser.add_argument("--mbdriver", type=pathlib.Path, required=True)
-    parser.add_argument("--machine", choices=m.KINDS, default=m.X64.name)
-    parser.add_argument("--few", action="store_true", help="three kills, not the full set")
-    args = parser.parse_args()
-    if not (args.work / "template.display").exists():
-        raise SystemExit(f"no template machine in {args.work}: make it with scenarios.py template")
-    m.give_to_wine_user(args.work.resolve())
-    m.become_wine_user()
-    return Interrupted(args.work.resolve(), args.setup, args.mbdriver, m.KINDS[args.machine],
-                       args.few).run()
-
-
-if __name__ == "__main__":
-    sys.exit(main())

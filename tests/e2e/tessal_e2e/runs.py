@@ -1,0 +1,57 @@
+"""What a run of a program under mbdriver, the message-box driver, came to: the boxes it showed,
+as mbdriver logged them, and how it ended."""
+
+from __future__ import annotations
+
+import dataclasses
+import json
+import pathlib
+import time
+
+# mbdriver's exit code for a program that it killed as asked.
+KILLED = 93
+
+
+@dataclasses.dataclass(frozen=True)
+class Box:
+    caption: str
+    text: str
+    code: int
+
+    def __str__(self) -> str:
+        return f"[{self.caption}] {self.text!r} ({self.code})"
+
+
+@dataclasses.dataclass
+class Run:
+    """One run of a program under mbdriver: the boxes it showed, in order, and how it ended.
+    killed is set for a run that mbdriver killed as asked: the milliseconds from the first answer
+    to the kill, -1 for a kill before any answer."""
+    exit_code: int
+    boxes: list[Box]
+    errors: list[str]
+    killed: int | None = None
+
+    @classmethod
+    def from_log(cls, exit_code: int, log: pathlib.Path) -> Run:
+        boxes, errors, killed = [], [], None
+        text = log.read_text(encoding="utf-8") if log.exists() else ""
+        for line in text.splitlines():
+            record = json.loads(line)
+            if "caption" in record:
+                boxes.append(Box(record["caption"], record["text"], record["code"]))
+            elif "error" in record:
+                errors.append(record["error"])
+            elif "killed" in record:
+                killed = -1 if record["killed"] is None else record["killed"]
+        return cls(exit_code, boxes, errors, killed)
+
+
+def wait_for_box(log: pathlib.Path, timeout: float = 60) -> bool:
+    """Waits until a run logs its first record, for a run started and not yet ended."""
+    deadline = time.monotonic() + timeout
+    while time.monotonic() < deadline:
+        if log.exists() and log.stat().st_size > 0:
+            return True
+        time.sleep(0.1)
+    return False
