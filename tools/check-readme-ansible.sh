@@ -62,13 +62,14 @@ docs = json.loads(subprocess.run(["ansible-doc", "-j", "-t", "module", *{a for _
 faults = []
 for name, action, args in found:
     options = docs[action]["doc"].get("options") or {}
-    named = {alias: option for option, spec in options.items()
-             for alias in [option, *spec.get("aliases", [])]}
+    named = {alias: option for option, described in options.items()
+             for alias in [option, *described.get("aliases", [])]}
     given = {named[key]: value for key, value in args.items() if key in named}
     faults += [f"{name}: {action} has no option {key}"
                for key in args if key not in named and not key.startswith("_")]
     faults += [f"{name}: {action} requires {option}"
-               for option, spec in options.items() if spec.get("required") and option not in given]
+               for option, described in options.items()
+               if described.get("required") and option not in given]
     faults += [f"{name}: {action} takes {option} as one of {options[option]['choices']}, not {value}"
                for option, value in given.items()
                if isinstance(value, str) and "{{" not in value
