@@ -1,36 +1,102 @@
 #include "platform/process.h"
 
 #include <windows.h>
+// After windows.h, whose declarations it needs.
+#include <sddl.h>
 
 #include "platform/failure.h"
+#include "platform/instance_guard.h"
 #include "platform/win32/unique_handle.h"
 
 namespace platform {
 namespace {
 
+// The boundary names the Administrators group: only a process whose token holds it enabled (an
+// elevated administrator, SYSTEM) can make or open the namespace. Its prefix is a name of the
+// program's own; another boundary of the same prefix is another namespace.
+constexpr wchar_t kNamespacePrefix[] = L"tessal-setup";
+constexpr wchar_t kNamespacedMutexName[] = L"tessal-setup\\instance";
 // In the Global namespace so that a copy started in another session, or by another user, is seen.
-constexpr wchar_t kInstanceMutexName[] = L"Global\\tessal-setup-instance";
+constexpr wchar_t kGlobalMutexName[] = L"Global\\tessal-setup-instance";
+// Who may open the namespace: administrators and SYSTEM, whatever the creator's defaults are.
+constexpr wchar_t kNamespaceSecurity[] = L"D:(A;;GA;;;BA)(A;;GA;;;SY)";
 
-struct InstanceGuard {
-  win32::UniqueKernelObject mutex;
-  bool previousRunning = false;
+struct BoundaryTraits {
+  using Value = HANDLE;
+  static Value Invalid() { return nullptr; }
+  static void Close(Value value) { ::DeleteBoundaryDescriptor(value); }
+};
+// The namespace goes when its last handle is closed; closing does not destroy it for others.
+struct NamespaceTraits {
+  using Value = HANDLE;
+  static Value Invalid() { return nullptr; }
+  static void Close(Value value) { ::ClosePrivateNamespace(value, 0); }
+};
+struct LocalMemoryTraits {
+  using Value = PSECURITY_DESCRIPTOR;
+  static Value Invalid() { return nullptr; }
+  static void Close(Value value) { ::LocalFree(value); }
 };
 
-InstanceGuard TakeInstanceGuard() {
-  InstanceGuard guard;
-  guard.mutex.reset(::CreateMutexW(nullptr, FALSE, kInstanceMutexName));
-  const DWORD error = ::GetLastError();
-  if (!guard.mutex) {
-    // A mutex made by a copy run by another user cannot be opened with full access by this one.
-    if (error != ERROR_ACCESS_DENIED) {
-      throw SystemFailure(error);
+class Win32GuardCalls final : public GuardCalls {
+ public:
+  std::uint32_t CreateNamespace() override {
+    if (!boundary_ && !MakeBoundary()) {
+      return ERROR_NOT_SUPPORTED;
     }
-    guard.previousRunning = true;
-  } else {
-    guard.previousRunning = error == ERROR_ALREADY_EXISTS;
+    win32::UniqueHandle<LocalMemoryTraits> descriptor;
+    PSECURITY_DESCRIPTOR made = nullptr;
+    if (!::ConvertStringSecurityDescriptorToSecurityDescriptorW(kNamespaceSecurity, SDDL_REVISION_1,
+                                                                &made, nullptr)) {
+      return ::GetLastError();
+    }
+    descriptor.reset(made);
+    SECURITY_ATTRIBUTES security{sizeof(security), descriptor.get(), FALSE};
+    namespace_.reset(::CreatePrivateNamespaceW(&security, boundary_.get(), kNamespacePrefix));
+    return namespace_ ? ERROR_SUCCESS : ::GetLastError();
   }
-  return guard;
-}
+
+  std::uint32_t OpenNamespace() override {
+    namespace_.reset(::OpenPrivateNamespaceW(boundary_.get(), kNamespacePrefix));
+    return namespace_ ? ERROR_SUCCESS : ::GetLastError();
+  }
+
+  std::uint32_t CreateMutex(GuardPlace place) override {
+    const wchar_t* const name =
+        place == GuardPlace::kPrivateNamespace ? kNamespacedMutexName : kGlobalMutexName;
+    mutex_.reset(::CreateMutexW(nullptr, FALSE, name));
+    const DWORD error = ::GetLastError();
+    if (!mutex_) {
+      return error;
+    }
+    return error == ERROR_ALREADY_EXISTS ? error : ERROR_SUCCESS;
+  }
+
+ private:
+  // Wine has no boundary descriptors: CreateBoundaryDescriptorW answers none, and the SID must
+  // not be added then.
+  bool MakeBoundary() {
+    win32::UniqueHandle<BoundaryTraits> boundary(::CreateBoundaryDescriptorW(kNamespacePrefix, 0));
+    if (!boundary) {
+      return false;
+    }
+    BYTE administrators[SECURITY_MAX_SID_SIZE];
+    DWORD size = sizeof(administrators);
+    HANDLE descriptor = boundary.get();
+    if (!::CreateWellKnownSid(WinBuiltinAdministratorsSid, nullptr, administrators, &size) ||
+        !::AddSIDToBoundaryDescriptor(&descriptor, administrators)) {
+      return false;
+    }
+    // Adding may move the descriptor.
+    boundary.release();
+    boundary_.reset(descriptor);
+    return true;
+  }
+
+  win32::UniqueHandle<BoundaryTraits> boundary_;
+  win32::UniqueHandle<NamespaceTraits> namespace_;
+  win32::UniqueKernelObject mutex_;
+};
 
 std::wstring ModulePath() {
   std::wstring path(MAX_PATH, L'\0');
@@ -52,9 +118,10 @@ std::wstring ModulePath() {
 }  // namespace
 
 bool IsPreviousInstanceRunning() {
-  // Held for the life of the process: the mutex is what a later copy finds.
-  static const InstanceGuard guard = TakeInstanceGuard();
-  return guard.previousRunning;
+  // Held for the life of the process: the namespace and its mutex are what a later copy finds.
+  static Win32GuardCalls guard;
+  static const bool anotherCopy = AnotherCopyHoldsTheGuard(guard);
+  return anotherCopy;
 }
 
 std::wstring SetupFolder() {
