@@ -22,22 +22,17 @@ std::wstring FailureReport(const platform::Failure& failure) {
 
 }  // namespace
 
-setup::ExitCode RunSetup(setup::RunLog& log, const Session& session) {
-  setup::ExitCode code = setup::ExitCode::kFailed;
+setup::Outcome RunSetup(setup::RunLog& log, std::wstring_view version) {
   try {
-    code = setup::Main(log);
+    return setup::Main(log, version);
   } catch (const std::exception& caught) {
     return EndByFailure(platform::FailureOf(caught));
   }
-  if (code == setup::ExitCode::kCompleted && session.ProblemReported()) {
-    return setup::ExitCode::kCompletedWithProblems;
-  }
-  return code;
 }
 
-setup::ExitCode EndByFailure(const platform::Failure& failure) {
+setup::Outcome EndByFailure(const platform::Failure& failure) {
   platform::ShowMessage(FailureReport(failure), platform::box::kCritical);
-  return setup::ExitCode::kFailed;
+  return setup::Outcome::kFailed;
 }
 
 }  // namespace app

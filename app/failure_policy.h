@@ -4,16 +4,20 @@
 //
 // | failure                            | met in            | then                     | exit |
 // |------------------------------------|-------------------|--------------------------|------|
-// | the log cannot be opened           | app/program.cpp   | report; nothing changed  | 1    |
-// | the question's box is not shown    | setup::Main       | nothing changed          | 1    |
-// | a product's key cannot be read     | GetRegistry       | warning; nothing changed | 2    |
-// | a packaged folder is missing (3)   | CheckDistribution | report; nothing changed  | 1    |
-// | an environment value not written   | FU_SetRegistry    | warning; goes on         | 5    |
-// | a folder not made                  | FU_MkDir          | its box; goes on         | 5    |
-// | a file not copied                  | FU_CopyFolder     | report; ends             | 1    |
-// | a file not opened, written, closed | RewriteFile       | report; ends             | 1    |
-// | the data source not registered     | AddDataSource     | box; goes on             | 5    |
-// | anything else thrown               | any step          | report; ends             | 1    |
+// | the log cannot be opened           | app/program.cpp   | report; nothing changed  | 1603 |
+// | the question's box is not shown    | setup::Main       | nothing changed          | 1603 |
+// | a product's key cannot be read     | GetRegistry       | warning; nothing changed | 1603 |
+// | a packaged folder is missing (3)   | CheckDistribution | report; nothing changed  | 1603 |
+// | the marker cannot be taken away    | ForgetSetUp       | report; nothing changed  | 1603 |
+// | an environment value not written   | FU_SetRegistry    | warning; goes on         | 1603 |
+// | a folder not made                  | FU_MkDir          | its box; goes on         | 1603 |
+// | a file not copied                  | FU_CopyFolder     | report; ends             | 1603 |
+// | a file not opened, written, closed | RewriteFile       | report; ends             | 1603 |
+// | the data source not registered     | AddDataSource     | box; goes on             | 1603 |
+// | the marker not written             | MarkSetUp         | warning                  | 1603 |
+// | anything else thrown               | any step          | report; ends             | 1603 |
+//
+// Every one of them leaves no detection marker: setup/detection_marker.h.
 //
 // The report ("実行時エラー 'N':") gives the failure's number and the system's description of it
 // and, on a line of its own, the file or folder it concerned: of a copy, the file it could not
@@ -27,18 +31,19 @@
 // again, once the cause is mended, is safe.
 #pragma once
 
-#include "app/session.h"
+#include <string_view>
+
 #include "platform/failure.h"
-#include "setup/exit_code.h"
+#include "setup/outcome.h"
 #include "setup/run_log.h"
 
 namespace app {
 
-// Runs the steps (setup::Main) and gives the run's exit code: the report and 1 for a failure that
-// no routine trapped, 5 for a run that went to its end after a message reported a problem.
-setup::ExitCode RunSetup(setup::RunLog& log, const Session& session);
+// Runs the steps (setup::Main) of the program's version and gives the run's outcome: after the
+// report, kFailed for a failure that no routine trapped.
+[[nodiscard]] setup::Outcome RunSetup(setup::RunLog& log, std::wstring_view version);
 
-// Shows the failure's report and gives the exit code of the run that it ends.
-setup::ExitCode EndByFailure(const platform::Failure& failure);
+// Shows the failure's report and gives the outcome of the run that it ends.
+[[nodiscard]] setup::Outcome EndByFailure(const platform::Failure& failure);
 
 }  // namespace app

@@ -8,7 +8,7 @@
 #include "app/version.h"
 #include "platform/failure.h"
 #include "platform/ui.h"
-#include "setup/exit_code.h"
+#include "setup/outcome.h"
 #include "setup/run_log.h"
 
 namespace app {
@@ -28,29 +28,37 @@ std::optional<platform::Failure> OpenLog(setup::RunLog& log, const Options& opti
 }
 
 // Arguments that mean nothing win over a log that cannot be opened: they are what the
-// administrator has to mend first. A log that cannot be opened ends the run before it changes
-// anything, since a run that was asked for a log must not go unrecorded.
-setup::ExitCode RunAsAsked(const Options& options, setup::RunLog& log, const Session& session) {
+// administrator has to mend first. So does a run that would ask where no one can answer: it must
+// not start at all, and it cannot be told from a line that lacks /quiet. A log that cannot be
+// opened ends the run before it changes anything, since a run that was asked for a log must not
+// go unrecorded.
+setup::Outcome RunAsAsked(const Options& options, bool seen, setup::RunLog& log) {
   const std::optional<platform::Failure> logFailure = OpenLog(log, options);
   if (options.mistake) {
     platform::ShowMessage(UsageMessage(*options.mistake), platform::box::kCritical);
-    return setup::ExitCode::kInvalidArguments;
+    return setup::Outcome::kInvalidCommandLine;
+  }
+  if (!seen && !options.quiet) {
+    log.Unseen();
+    return setup::Outcome::kInvalidCommandLine;
   }
   if (logFailure) {
     return EndByFailure(*logFailure);
   }
-  return RunSetup(log, session);
+  return RunSetup(log, kVersion);
 }
 
 }  // namespace
 
 int RunProgram(std::wstring_view commandLine) {
   const Options options = ReadCommandLine(commandLine);
+  const bool seen = platform::CanShowBoxes();
   setup::RunLog log;
-  Session session(options.quiet, log);
-  const setup::ExitCode code = RunAsAsked(options, log, session);
-  log.Ended(code);
-  return static_cast<int>(code);
+  // Where no one can see a box none is shown: its message goes to the log alone.
+  Session session(options.quiet || !seen, log);
+  const setup::Outcome outcome = RunAsAsked(options, seen, log);
+  log.Ended(outcome);
+  return setup::ExitCodeOf(outcome);
 }
 
 }  // namespace app

@@ -9,7 +9,6 @@ Session::Session(bool quiet, setup::RunLog& log) : quiet_(quiet), log_(log), rou
 // Logged before it is shown, so that a log read while a box waits says what it waits for.
 int Session::Take(std::wstring_view prompt, int code, std::optional<std::wstring_view> caption) {
   log_.Message(prompt, code, caption.value_or(platform::kApplicationTitle));
-  problemReported_ = problemReported_ || (code & box::kIcon) == box::kCritical;
   if (!quiet_) {
     return platform::ShowBox(prompt, code, caption);
   }

@@ -19,14 +19,9 @@ class Session final : public platform::MessageSink {
 
   int Take(std::wstring_view prompt, int code, std::optional<std::wstring_view> caption) override;
 
-  // Whether a message has reported a problem. Each routine reports its failures with the critical
-  // icon; the question and the completion carry the information icon.
-  bool ProblemReported() const { return problemReported_; }
-
  private:
   bool quiet_;
   setup::RunLog& log_;
-  bool problemReported_ = false;
   platform::RoutedMessages routed_;
 };
 

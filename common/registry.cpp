@@ -20,8 +20,8 @@ namespace registry = platform::registry;
 constexpr std::size_t kReadBufferSize = 510;
 // A whole text value is read through a buffer that grows to its size; most fit the first.
 constexpr std::size_t kFirstTextBufferSize = 1024;
-// Reported for a value type that the routine does not write.
-constexpr long kUnsupportedType = 87;  // ERROR_INVALID_PARAMETER
+// ERROR_INVALID_PARAMETER: a value type that the routines do not write, a root they do not know.
+constexpr long kInvalidParameter = 87;
 
 struct SplitPath {
   std::wstring rootName;
@@ -250,6 +250,19 @@ std::wstring GetRegistry(std::wstring_view registryPath, std::wstring_view value
   }
 }
 
+std::optional<RegistryText> FindRegistryText(std::wstring_view registryPath,
+                                             std::wstring_view valueName) {
+  const SplitPath path = Split(registryPath);
+  const auto root = LookUpRoot(path.rootName);
+  registry::Key opened = 0;
+  if (!root || registry::OpenKey(*root, platform::ToAnsi(path.subKey), registry::kKeyRead,
+                                 opened) != registry::kSuccess) {
+    return std::nullopt;
+  }
+  const registry::OpenedKey key(opened);
+  return QueryWholeText(key.get(), std::wstring(valueName));
+}
+
 std::optional<RegistryText> GetRegistryText(std::wstring_view registryPath,
                                             std::wstring_view valueName) {
   try {
@@ -280,7 +293,7 @@ bool FU_SetRegistry(std::wstring_view registryPath, std::wstring_view valueName,
       const std::optional<std::string> data = ValueData(value, valueType);
       if (!data) {
         // Writing nothing and answering True would tell the caller a value is there that is not.
-        return kUnsupportedType;
+        return kInvalidParameter;
       }
       return created != registry::kSuccess
                  ? created
@@ -298,7 +311,7 @@ bool FU_SetRegistryText(std::wstring_view registryPath, std::wstring_view valueN
   try {
     return WriteValue(registryPath, valueName, value.text, [&](registry::Key key, long created) {
       if (!IsText(value.type)) {
-        return kUnsupportedType;
+        return kInvalidParameter;
       }
       return created != registry::kSuccess ? created
                                            : registry::SetValueWide(key, std::wstring(valueName),
@@ -308,6 +321,23 @@ bool FU_SetRegistryText(std::wstring_view registryPath, std::wstring_view valueN
     ShowWarning(TrapMessage(L"FU_SetRegistryText", caught));
     return false;
   }
+}
+
+long DeleteRegistryValue(std::wstring_view registryPath, std::wstring_view valueName) {
+  const SplitPath path = Split(registryPath);
+  const auto root = LookUpRoot(path.rootName);
+  if (!root) {
+    return kInvalidParameter;
+  }
+  registry::Key opened = 0;
+  const long result =
+      registry::OpenKey(*root, platform::ToAnsi(path.subKey), registry::kKeySetValue, opened);
+  if (result != registry::kSuccess) {
+    return result == registry::kFileNotFound ? registry::kSuccess : result;
+  }
+  registry::OpenedKey key(opened);
+  const long deleted = registry::DeleteValue(key.get(), std::wstring(valueName));
+  return deleted == registry::kFileNotFound ? registry::kSuccess : deleted;
 }
 
 }  // namespace common

@@ -37,9 +37,18 @@ struct RegistryText {
 std::optional<RegistryText> GetRegistryText(std::wstring_view registryPath,
                                             std::wstring_view valueName);
 
+// The text of a value as it is, or nothing where there is none or it cannot be read; shows
+// nothing, for a caller that only compares.
+[[nodiscard]] std::optional<RegistryText> FindRegistryText(std::wstring_view registryPath,
+                                                           std::wstring_view valueName);
+
 // Creates the key if needed, then writes the text in UTF-16 with its type. False after a failure,
 // shown as FU_SetRegistry shows it.
 bool FU_SetRegistryText(std::wstring_view registryPath, std::wstring_view valueName,
                         const RegistryText& value);
+
+// Deletes a value and gives the Win32 result code: success also where the key or the value is not
+// there, since either way none is left. Shows nothing: what a failure means is the caller's.
+[[nodiscard]] long DeleteRegistryValue(std::wstring_view registryPath, std::wstring_view valueName);
 
 }  // namespace common

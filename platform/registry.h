@@ -27,6 +27,7 @@ inline constexpr int kViewBits = sizeof(void*) == 8 ? 64 : 32;
 
 inline constexpr std::uint32_t kKeyRead = 0x20019;
 inline constexpr std::uint32_t kKeyAllAccess = 0xF003F;
+inline constexpr std::uint32_t kKeySetValue = 0x0002;
 
 inline constexpr long kSuccess = 0;
 inline constexpr long kFileNotFound = 2;
@@ -58,6 +59,9 @@ long SetValue(Key key, const std::string& valueName, std::uint32_t type,
 // RegSetValueExW: text holds every character written, its terminating NUL included.
 long SetValueWide(Key key, const std::wstring& valueName, std::uint32_t type,
                   std::wstring_view text);
+
+// RegDeleteValueW.
+long DeleteValue(Key key, const std::wstring& valueName);
 
 // Owns an opened key. Close reports the result of closing; a key still owned when its owner goes
 // out of scope is closed then, whatever the way out.

@@ -32,6 +32,11 @@ inline constexpr std::wstring_view kApplicationTitle = L"setup";
 int ShowMessage(std::wstring_view prompt, int code,
                 std::optional<std::wstring_view> caption = std::nullopt);
 
+// Whether a box shown now would be seen by anyone: the process's window station is the visible
+// one. A service, a scheduled task and a deployment tool's SYSTEM account run in session 0, where
+// a box waits for an answer that never comes.
+[[nodiscard]] bool CanShowBoxes();
+
 // The box itself, on the screen, whatever sink is installed.
 int ShowBox(std::wstring_view prompt, int code, std::optional<std::wstring_view> caption);
 

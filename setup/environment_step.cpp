@@ -23,10 +23,14 @@ constexpr std::array<std::wstring_view, 6> kClassPathSuffixes{
     L"\\webapps\\tessal\\WEB-INF\\classes",
 };
 
-void SetEnvironment(std::wstring_view name, std::wstring_view value, std::int16_t type,
-                    RunLog& log) {
-  log.EnvironmentValue(name, static_cast<std::uint32_t>(type),
-                       common::FU_SetRegistry(kEnvironmentKey, name, value, type));
+// Writes a REG_SZ value; whether it changed. A value that was there as it is written needed no
+// change; one that cannot be read is taken as changed, which at worst asks for a restart.
+bool SetEnvironment(std::wstring_view name, std::wstring_view value, RunLog& log) {
+  const std::optional<common::RegistryText> before =
+      common::FindRegistryText(kEnvironmentKey, name);
+  const bool written = common::FU_SetRegistry(kEnvironmentKey, name, value, registry::kTypeString);
+  log.EnvironmentValue(name, registry::kTypeString, written);
+  return written && !(before && before->type == registry::kTypeString && before->text == value);
 }
 
 }  // namespace
@@ -40,31 +44,33 @@ std::wstring ClassPath(std::wstring_view tomcatHome) {
   return classPath;
 }
 
-void EnvironmentStep(const RunValues& run, RunLog& log) {
+bool EnvironmentStep(const RunValues& run, RunLog& log) {
   // Read and written in UTF-16, whole and with its type: Path is the machine's, shared with every
   // program, and may hold any character and be of any length.
   const std::optional<common::RegistryText> currentPath =
       common::GetRegistryText(kEnvironmentKey, L"Path");
 
-  SetEnvironment(L"CATALINA_HOME", run.tomcatHome, registry::kTypeString, log);
-  SetEnvironment(L"CLASSPATH", ClassPath(run.tomcatHome), registry::kTypeString, log);
-  SetEnvironment(L"JAVA_HOME", run.javaHome, registry::kTypeString, log);
+  // Each value is written, changed or not: a run repeats every step in full.
+  bool changed = SetEnvironment(L"CATALINA_HOME", run.tomcatHome, log);
+  changed = SetEnvironment(L"CLASSPATH", ClassPath(run.tomcatHome), log) || changed;
+  changed = SetEnvironment(L"JAVA_HOME", run.javaHome, log) || changed;
 
   // Without the machine's Path there is nothing to add to: writing the JDK alone would replace it.
   if (!currentPath) {
     log.PathLeft(L"it could not be read");
-    return;
+    return changed;
   }
   const std::wstring javaBin = run.javaHome + L"\\bin";
   // The folder names in Path are file names, which Windows compares without regard to case.
   if (platform::ContainsIgnoringCase(currentPath->text, javaBin)) {
     log.PathLeft(L"it already holds " + javaBin);
-    return;
+    return changed;
   }
   // Of the type it had: the %SystemRoot% entries of an expandable Path must stay references.
   const common::RegistryText path{currentPath->text + L";" + javaBin, currentPath->type};
-  log.EnvironmentValue(L"Path", path.type,
-                       common::FU_SetRegistryText(kEnvironmentKey, L"Path", path));
+  const bool written = common::FU_SetRegistryText(kEnvironmentKey, L"Path", path);
+  log.EnvironmentValue(L"Path", path.type, written);
+  return written || changed;
 }
 
 }  // namespace setup

@@ -4,17 +4,18 @@
 #include <string>
 #include <string_view>
 
-#include "setup/exit_code.h"
+#include "setup/outcome.h"
 #include "setup/run_log.h"
 
 namespace setup {
 
-// Runs the steps in order and gives the run's exit code. Tells the log what the run found and did;
-// the messages reach it on their own way. A failure that no routine traps leaves this function:
-// app/failure_policy.h says what it does to the run.
-ExitCode Main(RunLog& log);
+// Runs the steps in order and gives the run's outcome. Tells the log what the run found and did;
+// the messages reach it on their own way, and through it the run learns whether one reported a
+// problem. A failure that no routine traps leaves this function: app/failure_policy.h says what it
+// does to the run. version is the program's, which the detection marker records.
+[[nodiscard]] Outcome Main(RunLog& log, std::wstring_view version);
 
 // The folder with every "\" replaced by "/", the form that Java's property and XML files take.
-std::wstring WithSlashes(std::wstring_view folder);
+[[nodiscard]] std::wstring WithSlashes(std::wstring_view folder);
 
 }  // namespace setup

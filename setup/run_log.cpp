@@ -7,6 +7,7 @@
 #include "platform/failure.h"
 #include "platform/registry.h"
 #include "platform/text.h"
+#include "platform/ui.h"
 
 namespace setup {
 namespace {
@@ -33,26 +34,6 @@ std::wstring TypeName(std::uint32_t type) {
     default:
       return L"type " + std::to_wstring(type);
   }
-}
-
-std::wstring_view Meaning(ExitCode code) {
-  switch (code) {
-    case ExitCode::kCompleted:
-      return L"setup completed";
-    case ExitCode::kFailed:
-      return L"ended by a failure";
-    case ExitCode::kProductMissing:
-      return L"the JDK or Tomcat is not installed, or its folder could not be read";
-    case ExitCode::kAlreadyRunning:
-      return L"another copy of the program is running";
-    case ExitCode::kDeclined:
-      return L"the question was answered No";
-    case ExitCode::kCompletedWithProblems:
-      return L"setup completed, but a message reported a problem";
-    case ExitCode::kInvalidArguments:
-      return L"the command line means nothing to the program";
-  }
-  return {};
 }
 
 // A log line is one line: each run of line breaks in a message becomes one visible mark.
@@ -154,6 +135,7 @@ void RunLog::Open(std::wstring_view path, std::wstring_view version) {
 }
 
 void RunLog::Message(std::wstring_view prompt, int code, std::wstring_view caption) {
+  problemReported_ = problemReported_ || (code & platform::box::kIcon) == platform::box::kCritical;
   Write(Joined({L"message ", std::to_wstring(code), L" [", caption, L"] ", OnOneLine(prompt)}));
 }
 
@@ -199,8 +181,20 @@ void RunLog::DataSourceAdded(std::wstring_view name, std::wstring_view databaseF
                     : Joined({L"datasource ", name, L": not added", Reasons(result.errors)}));
 }
 
-void RunLog::Ended(ExitCode code) {
-  Write(Joined({L"exit ", std::to_wstring(static_cast<int>(code)), L": ", Meaning(code)}));
+void RunLog::Unseen() {
+  Write(
+      L"unseen: the window station is not visible, so no one could answer a box; a run here "
+      L"needs /quiet");
+}
+
+void RunLog::Marked(std::wstring_view key, std::wstring_view valueName, std::wstring_view version,
+                    bool written) {
+  Write(Joined({L"marker ", key, L"\\", valueName, L" (", kRegistryView, L"): ", version,
+                written ? L" written" : L" not written"}));
+}
+
+void RunLog::Ended(Outcome outcome) {
+  Write(Joined({L"exit ", std::to_wstring(ExitCodeOf(outcome)), L": ", MeaningOf(outcome)}));
 }
 
 // The setup matters more than its log: a line that cannot be written (a disk gone full) is lost,

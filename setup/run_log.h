@@ -15,7 +15,7 @@
 #include "platform/clock.h"
 #include "platform/files.h"
 #include "setup/configuration_rewrite.h"
-#include "setup/exit_code.h"
+#include "setup/outcome.h"
 #include "setup/products.h"
 
 namespace setup {
@@ -30,8 +30,14 @@ class RunLog {
   // the program and its version, which tells apart the runs that one file may hold.
   void Open(std::wstring_view path, std::wstring_view version);
 
-  // A message the run showed, or would have shown had it not been quiet.
+  // A message the run showed, or would have shown had it not been quiet. Every message passes
+  // here, logged or not, so the log also knows whether one has reported a problem.
   void Message(std::wstring_view prompt, int code, std::wstring_view caption);
+  // Whether a message has reported a problem. Each routine reports its failures with the critical
+  // icon; the question and the completion carry the information icon.
+  [[nodiscard]] bool ProblemReported() const { return problemReported_; }
+  // A run that would wait for an answer where no one can see a box.
+  void Unseen();
   // Where a product's key says it is, or why it is not installed.
   void Product(const setup::Product& product, const ProductFolder& found);
   void EnvironmentValue(std::wstring_view name, std::uint32_t type, bool written);
@@ -42,13 +48,17 @@ class RunLog {
   void DataSourceRemoved(std::wstring_view name, const common::DataSourceResult& result);
   void DataSourceAdded(std::wstring_view name, std::wstring_view databaseFile,
                        const common::DataSourceResult& result);
+  // The detection marker, written or not.
+  void Marked(std::wstring_view key, std::wstring_view valueName, std::wstring_view version,
+              bool written);
   // The run's last line: its exit code and what the code means.
-  void Ended(ExitCode code);
+  void Ended(Outcome outcome);
 
  private:
   void Write(std::wstring_view event);
 
   std::optional<platform::LogFile> file_;
+  bool problemReported_ = false;
 };
 
 }  // namespace setup

@@ -9,8 +9,9 @@ namespace setup {
 // Fails, naming the first packaged folder that the distribution lacks, before the run changes
 // anything: a copy of the distribution that stopped half way must not pass for a whole one.
 void CheckDistribution();
-// Writes CATALINA_HOME, CLASSPATH and JAVA_HOME and puts the JDK's bin folder on Path.
-void EnvironmentStep(const RunValues& run, RunLog& log);
+// Writes CATALINA_HOME, CLASSPATH and JAVA_HOME and puts the JDK's bin folder on Path; whether any
+// of the four values changed.
+[[nodiscard]] bool EnvironmentStep(const RunValues& run, RunLog& log);
 // Copies the packaged J2SE and TOMCAT folders into the product folders.
 void DeploymentStep(const RunValues& run, RunLog& log);
 // Backs up and rewrites the configuration files so that they name the real Tomcat folder.

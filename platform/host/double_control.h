@@ -30,6 +30,7 @@ enum class Call {
   kRegistryClose,    // RegCloseKey
   kRegistryCreate,   // RegCreateKeyExA
   kRegistrySet,      // RegSetValueExA or W
+  kRegistryDelete,   // RegDeleteValueW
   kCopyFile,         // about its source and its destination
   kOpenForReading,   // a text file opened to be read
   kOpenForWriting,   // a text file opened to be written, and emptied
@@ -83,6 +84,8 @@ void ScriptAnswers(std::vector<int> answers);
 // The boxes that reached the screen: a message that an installed sink takes is none of them.
 const std::vector<ShownMessage>& ShownMessages();
 const std::vector<bool>& BusyPointerChanges();
+// Whether the program's window station is the visible one (it is until set otherwise).
+void SetDesktopVisible(bool visible);
 
 // --- The running program -----------------------------------------------------------------------
 void SetPreviousInstance(bool running);
@@ -136,7 +139,7 @@ int OpenKeyCount();
 const std::vector<KeyRequest>& KeyRequests();
 // The sub-key paths of the opens among them.
 std::vector<std::string> OpenedSubKeys();
-// How many calls have written to the registry (creates and sets).
+// How many calls have written to the registry (creates, sets and deletes).
 int RegistryWriteCount();
 
 // --- ODBC --------------------------------------------------------------------------------------

@@ -54,6 +54,7 @@ struct State {
   std::deque<int> answers;
   std::vector<ShownMessage> shown;
   std::vector<bool> busy;
+  bool desktopVisible = true;
 
   bool previousInstance = false;
   std::wstring setupFolder;

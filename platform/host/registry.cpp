@@ -249,6 +249,20 @@ long SetValueWide(Key key, const std::wstring& valueName, std::uint32_t type,
   return Store(key, platform::ToAnsi(valueName), HeldValue::Wide(type, std::wstring(text)));
 }
 
+long DeleteValue(Key key, const std::wstring& valueName) {
+  ++TheState().registryWrites;
+  if (auto fault = InjectedFault(Call::kRegistryDelete)) {
+    return *fault;
+  }
+  const auto path = PathOf(key);
+  if (!path) {
+    return kInvalidHandle;
+  }
+  return TheState().keys[*path].values.erase(Lower(platform::ToAnsi(valueName))) == 1
+             ? kSuccess
+             : kFileNotFound;
+}
+
 }  // namespace platform::registry
 
 namespace host_double {

@@ -20,6 +20,10 @@ int ShowBox(std::wstring_view prompt, int code, std::optional<std::wstring_view>
   throw std::logic_error("a Yes/No box was shown without a scripted answer");
 }
 
+bool CanShowBoxes() {
+  return host_double::detail::TheState().desktopVisible;
+}
+
 void SetBusyPointer(bool busy) {
   host_double::detail::TheState().busy.push_back(busy);
 }
@@ -34,6 +38,10 @@ void ScriptAnswers(std::vector<int> answers) {
 const std::vector<ShownMessage>& ShownMessages() {
   return detail::TheState().shown;
 }
+void SetDesktopVisible(bool visible) {
+  detail::TheState().desktopVisible = visible;
+}
+
 const std::vector<bool>& BusyPointerChanges() {
   return detail::TheState().busy;
 }

@@ -9,6 +9,7 @@ namespace platform::registry {
 // The header spells out the windows.h values so that the layers above need no windows.h.
 static_assert(kKeyRead == static_cast<std::uint32_t>(KEY_READ));
 static_assert(kKeyAllAccess == static_cast<std::uint32_t>(KEY_ALL_ACCESS));
+static_assert(kKeySetValue == static_cast<std::uint32_t>(KEY_SET_VALUE));
 static_assert(kSuccess == ERROR_SUCCESS && kFileNotFound == ERROR_FILE_NOT_FOUND &&
               kMoreData == ERROR_MORE_DATA);
 static_assert(kTypeString == REG_SZ && kTypeExpandString == REG_EXPAND_SZ &&
@@ -97,6 +98,10 @@ long SetValueWide(Key key, const std::wstring& valueName, std::uint32_t type,
   return ::RegSetValueExW(ToHkey(key), valueName.c_str(), 0, type,
                           reinterpret_cast<const BYTE*>(text.data()),
                           static_cast<DWORD>(text.size() * sizeof(wchar_t)));
+}
+
+long DeleteValue(Key key, const std::wstring& valueName) {
+  return ::RegDeleteValueW(ToHkey(key), valueName.c_str());
 }
 
 }  // namespace platform::registry

@@ -18,6 +18,17 @@ int ShowBox(std::wstring_view prompt, int code, std::optional<std::wstring_view>
   return ::MessageBoxW(nullptr, promptText.c_str(), captionText.c_str(), static_cast<UINT>(code));
 }
 
+// A station whose flags cannot be read is taken as the visible one, as every run took it before.
+bool CanShowBoxes() {
+  USEROBJECTFLAGS flags{};
+  DWORD needed = 0;
+  if (!::GetUserObjectInformationW(::GetProcessWindowStation(), UOI_FLAGS, &flags, sizeof(flags),
+                                   &needed)) {
+    return true;
+  }
+  return (flags.dwFlags & WSF_VISIBLE) != 0;
+}
+
 void SetBusyPointer(bool busy) {
   // Without UNICODE the IDC_ names are typed as narrow resource names; they are plain numbers,
   // which the wide entry reads just the same.

@@ -56,15 +56,48 @@ std::wstring CommandLine(const std::wstring& file, const std::vector<std::wstrin
   return commandLine;
 }
 
+// A window station that only the started program will use, and its desktop "Default": a desktop
+// is made in the station of the process that makes it. The program holds both once it runs.
+struct HiddenDesktop {
+  msgbox_driver::OwnedWindowStation station;
+  msgbox_driver::OwnedDesktop desktop;
+};
+
+std::optional<HiddenDesktop> MakeHiddenDesktop(const std::wstring& name) {
+  HiddenDesktop made;
+  made.station.reset(::CreateWindowStationW(name.c_str(), 0, WINSTA_ALL_ACCESS, nullptr));
+  const HWINSTA own = ::GetProcessWindowStation();
+  if (!made.station || !::SetProcessWindowStation(made.station.get())) {
+    return std::nullopt;
+  }
+  made.desktop.reset(::CreateDesktopW(L"Default", nullptr, nullptr, 0, GENERIC_ALL, nullptr));
+  ::SetProcessWindowStation(own);
+  if (!made.desktop) {
+    return std::nullopt;
+  }
+  return made;
+}
+
 }  // namespace
 
 std::optional<Program> StartProgram(const std::vector<std::wstring>& command,
-                                    const std::optional<std::wstring>& line) {
+                                    const std::optional<std::wstring>& line,
+                                    const std::optional<std::wstring>& station) {
   const std::wstring file = FullPath(command.front());
   const std::wstring folder = file.substr(0, file.find_last_of(L"\\/"));
   std::wstring commandLine = CommandLine(file, command, line);
   STARTUPINFOW startup{};
   startup.cb = sizeof(startup);
+  std::optional<HiddenDesktop> hidden;
+  std::wstring desktop;
+  if (station) {
+    hidden = MakeHiddenDesktop(*station);
+    if (!hidden) {
+      return std::nullopt;
+    }
+    desktop = *station + L"\\Default";
+    startup.lpDesktop = desktop.data();
+  }
   PROCESS_INFORMATION started{};
   if (!::CreateProcessW(file.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
                         folder.c_str(), &startup, &started)) {

@@ -18,9 +18,11 @@ struct Program {
 
 // Starts PROGRAM ARGS... in the program's own folder, as Explorer does. Each argument reaches it
 // quoted as the C runtime reads it back; `line` follows them as it is, for a line that no quoting
-// would make.
+// would make. With a station, the program runs on a desktop of a window station of that name that
+// the driver makes, which is not visible.
 std::optional<Program> StartProgram(const std::vector<std::wstring>& command,
-                                    const std::optional<std::wstring>& line);
+                                    const std::optional<std::wstring>& line,
+                                    const std::optional<std::wstring>& station);
 
 // Ends the program at once with the exit code, and waits a little for it to be gone.
 void Kill(const Program& program, int exitCode);

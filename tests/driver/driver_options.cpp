@@ -61,6 +61,8 @@ bool TakeOption(std::wstring_view option, const wchar_t* value, Options& options
     options.killOnChange = value;
   } else if (option == L"--line") {
     options.line = value;
+  } else if (option == L"--station") {
+    options.station = value;
   } else {
     return false;
   }

@@ -11,7 +11,8 @@ namespace mbdriver {
 inline constexpr const char* kUsage =
     "usage: mbdriver --log FILE [--answers yes,no,ok,...] [--shots DIR] [--hold FILE]\n"
     "                [--timeout SECONDS] [--kill-after MS] [--kill-on FILE]\n"
-    "                [--kill-on-change KEY] [--line TEXT] -- PROGRAM [ARGS...]\n";
+    "                [--kill-on-change KEY] [--line TEXT] [--station NAME]\n"
+    "                -- PROGRAM [ARGS...]\n";
 
 struct Options {
   std::wstring log;
@@ -24,6 +25,9 @@ struct Options {
   std::optional<std::wstring> killOn;
   std::optional<std::wstring> killOnChange;
   std::optional<std::wstring> line;
+  // A window station of that name, made for the program, which is not the visible one: where a
+  // service or a deployment tool's SYSTEM account runs it, no box is seen.
+  std::optional<std::wstring> station;
   std::vector<std::wstring> command;
 };
 

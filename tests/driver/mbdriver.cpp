@@ -47,7 +47,8 @@ int Main(int argc, wchar_t** argv) {
   if (!triggers) {
     return kDriverFailure;
   }
-  const std::optional<Program> program = StartProgram(options->command, options->line);
+  const std::optional<Program> program =
+      StartProgram(options->command, options->line, options->station);
   if (!program) {
     log.Error(L"cannot start the program");
     return kDriverFailure;

@@ -1,5 +1,6 @@
 // Owners for the Win32 handles that the driver opens, closed on every way out. The owner itself is
-// the platform layer's; the driver adds the GDI handles and the registry key it alone uses.
+// the platform layer's; the driver adds the GDI handles, the registry key and the window station it
+// alone uses.
 #pragma once
 
 #include <windows.h>
@@ -30,7 +31,21 @@ struct RegistryKeyTraits {
   static void Close(Value value) { ::RegCloseKey(value); }
 };
 
+struct WindowStationTraits {
+  using Value = HWINSTA;
+  static Value Invalid() { return nullptr; }
+  static void Close(Value value) { ::CloseWindowStation(value); }
+};
+
+struct DesktopTraits {
+  using Value = HDESK;
+  static Value Invalid() { return nullptr; }
+  static void Close(Value value) { ::CloseDesktop(value); }
+};
+
 using OwnedKernelObject = platform::win32::UniqueKernelObject;
+using OwnedWindowStation = Owned<WindowStationTraits>;
+using OwnedDesktop = Owned<DesktopTraits>;
 using OwnedFile = platform::win32::UniqueFile;
 using OwnedMemoryDc = Owned<MemoryDcTraits>;
 using OwnedGdiObject = Owned<GdiObjectTraits>;

@@ -49,7 +49,7 @@ TEST(ClassPath, NamesTheSixEntriesBelowTomcatWithoutTrailingSeparator) {
 TEST_F(EnvironmentTest, WritesTheThreeValuesAndAppendsTheJdkToPathKeepingItExpandable) {
   SetPath(L"%SystemRoot%\\system32;%SystemRoot%");
   host_double::PutString(kLocalMachine, kEnvironment, "CLASSPATH", "D:\\old.jar");
-  setup::EnvironmentStep(kRun, log);
+  EXPECT_TRUE(setup::EnvironmentStep(kRun, log));
   EXPECT_EQ(Text("CATALINA_HOME"), "C:\\Tomcat");
   EXPECT_EQ(Stored("CATALINA_HOME")->type, 1u);
   EXPECT_EQ(Text("CLASSPATH"), platform::ToAnsi(setup::ClassPath(L"C:\\Tomcat")))
@@ -87,10 +87,10 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_P(PathKept, InEveryCharacterAndItsType) {
   SetPath(GetParam().before, GetParam().type);
-  setup::EnvironmentStep(kRun, log);
+  EXPECT_TRUE(setup::EnvironmentStep(kRun, log));
   EXPECT_EQ(StoredPath().text, GetParam().after);
   EXPECT_EQ(StoredPath().type, GetParam().type);
-  setup::EnvironmentStep(kRun, log);
+  EXPECT_FALSE(setup::EnvironmentStep(kRun, log)) << "a second run needs no restart";
   EXPECT_EQ(StoredPath().text, GetParam().after) << "a second run adds nothing";
   EXPECT_TRUE(host_double::ShownMessages().empty());
 }
@@ -98,7 +98,7 @@ TEST_P(PathKept, InEveryCharacterAndItsType) {
 TEST_F(EnvironmentTest, APathThatCannotBeReadIsNotWrittenButTheOtherValuesAre) {
   SetPath(L"C:\\WINDOWS");
   host_double::Fail(host_double::Call::kRegistryQuery, 5);
-  setup::EnvironmentStep(kRun, log);
+  EXPECT_TRUE(setup::EnvironmentStep(kRun, log));
   EXPECT_EQ(StoredPath().text, std::wstring(L"C:\\WINDOWS") + L'\0');
   EXPECT_EQ(Text("JAVA_HOME"), "C:\\j2sdk1.4.2");
   EXPECT_EQ(host_double::ShownMessages().size(), 1u) << "only the read failure is reported";

@@ -71,7 +71,7 @@ TEST_P(FailurePolicyTest, EndsTheRunWithTheReportOfTheFileAndKeepsWhatWasDone) {
   const auto& [failed, code] = GetParam();
   host_double::Fail(failed.call, code.number, host_double::About(webXml));
   host_double::ScriptAnswers({6});
-  EXPECT_EQ(app::RunProgram(L"setup.exe"), 1);
+  EXPECT_EQ(app::RunProgram(L"setup.exe"), 1603);
   EXPECT_EQ(Prompts().back(), L"実行時エラー '" + std::to_wstring(code.number) + L"':\r\n\r\n" +
                                   code.description + L"\r\n" + webXml);
 

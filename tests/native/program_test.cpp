@@ -41,6 +41,12 @@ class RunTest : public DoubleTest {
   }
 
   std::wstring Below(const std::wstring& name) const { return machine.root / name; }
+  // The detection marker's version, or nothing.
+  static std::optional<std::wstring> Marker() {
+    const auto value = host_double::GetText(platform::registry::kLocalMachine,
+                                            "SOFTWARE\\tessal\\Setup", "Version");
+    return value ? std::optional(value->text) : std::nullopt;
+  }
 
   FakeMachine machine;
   const std::wstring log = Below(L"ログ 1.log");
@@ -65,33 +71,61 @@ class BothModes : public RunTest, public ::testing::WithParamInterface<bool> {
 INSTANTIATE_TEST_SUITE_P(Run, BothModes, ::testing::Values(false, true),
                          [](const auto& mode) { return mode.param ? "Quiet" : "AtTheScreen"; });
 
-TEST_P(BothModes, ACleanRunEndsWith0AndLogsEveryMessage) {
-  EXPECT_EQ(RunInMode(), 0);
+// The first run changes the environment, which services see after a restart; a repeat changes
+// nothing of it. Both leave the marker last.
+TEST_P(BothModes, AFirstRunEndsWith3010ARepeatWith0AndEachLogsEveryMessage) {
+  host_double::PutText(platform::registry::kLocalMachine,
+                       "SYSTEM\\CurrentControlSet\\Control\\Session Manager\\Environment", "Path",
+                       L"C:\\WINDOWS");
+  EXPECT_EQ(RunInMode(), 3010);
   ExpectBoxes(2);
-  const std::vector<std::string> events = Events();
-  ASSERT_EQ(events.size(), 27u);
+  std::vector<std::string> events = Events();
+  ASSERT_EQ(events.size(), 28u);
   EXPECT_EQ(events[0], "start setup.exe 1.01");
   EXPECT_EQ(events[1], kQuestion);
   EXPECT_THAT(events[2], StartsWith("product JDK 1.4: "));
-  EXPECT_EQ(events[25], kCompletion);
-  EXPECT_EQ(events[26], "exit 0: setup completed");
+  EXPECT_EQ(events[25],
+            "marker HKEY_LOCAL_MACHINE\\SOFTWARE\\tessal\\Setup\\Version (64-bit registry view): "
+            "1.01 written");
+  EXPECT_EQ(events[26], kCompletion);
+  EXPECT_EQ(events[27], "exit 3010: set up; services see the environment after a restart");
+  EXPECT_EQ(Marker(), std::wstring(L"1.01") + L'\0');
+
+  EXPECT_EQ(RunInMode(), 0);
+  events = Events();
+  EXPECT_EQ(events.back(), "exit 0: set up, and no system environment value needed a change");
+  EXPECT_EQ(Marker(), std::wstring(L"1.01") + L'\0');
 }
 
-TEST_P(BothModes, AProblemReportedOnTheWayEndsWith5) {
+TEST_P(BothModes, AProblemReportedOnTheWayEndsWith1603AndLeavesNoMarker) {
+  host_double::PutText(platform::registry::kLocalMachine, "SOFTWARE\\tessal\\Setup", "Version",
+                       L"1.00");
   // The second request, the add.
   host_double::Fail(host_double::Call::kConfigDataSource, host_double::kOdbcRequestFailed,
                     host_double::Nth(2));
-  EXPECT_EQ(RunInMode(), 5);
+  EXPECT_EQ(RunInMode(), 1603);
   ExpectBoxes(3);
   const std::vector<std::string> events = Events();
   EXPECT_THAT(events, Contains("message 16 [setup] データソースTESSALが登録されませんでした。"));
-  EXPECT_EQ(events.back(), "exit 5: setup completed, but a message reported a problem");
+  EXPECT_EQ(events.back(), "exit 1603: not set up: a message reported a problem");
+  EXPECT_EQ(Marker(), std::nullopt) << "an earlier run's marker is taken before any change";
 }
 
-TEST_P(BothModes, ALogThatCannotBeOpenedEndsWith1BeforeAnythingIsRead) {
+TEST_P(BothModes, AMarkerThatCannotBeTakenAwayEndsTheRunBeforeAnyChange) {
+  host_double::PutText(platform::registry::kLocalMachine, "SOFTWARE\\tessal\\Setup", "Version",
+                       L"1.00");
+  host_double::Fail(host_double::Call::kRegistryDelete, 5);
+  EXPECT_EQ(RunInMode(), 1603);
+  EXPECT_EQ(host_double::RegistryWriteCount(), 1) << "the delete only";
+  EXPECT_THAT(Events()[Events().size() - 2],
+              StartsWith("message 16 [setup] 実行時エラー '5': | アクセスが拒否されました。 | "
+                         "HKEY_LOCAL_MACHINE\\SOFTWARE\\tessal\\Setup\\Version"));
+}
+
+TEST_P(BothModes, ALogThatCannotBeOpenedEndsWith1603BeforeAnythingIsRead) {
   const std::wstring missing = Below(L"missing\\setup.log");
   EXPECT_EQ(app::RunProgram(std::wstring(L"setup.exe /log ") + missing + (Quiet() ? L" /q" : L"")),
-            1);
+            1603);
   EXPECT_TRUE(NothingReadOrWritten());
   ExpectBoxes(1);
   if (!Quiet()) {
@@ -100,8 +134,8 @@ TEST_P(BothModes, ALogThatCannotBeOpenedEndsWith1BeforeAnythingIsRead) {
   }
 }
 
-TEST_P(BothModes, ArgumentsThatMeanNothingEndWith87BeforeAnythingIsRead) {
-  EXPECT_EQ(RunLogged(Quiet() ? L"/quiet /qiet" : L"/qiet"), 87);
+TEST_P(BothModes, ArgumentsThatMeanNothingEndWith1639BeforeAnythingIsRead) {
+  EXPECT_EQ(RunLogged(Quiet() ? L"/quiet /qiet" : L"/qiet"), 1639);
   EXPECT_TRUE(NothingReadOrWritten());
   ExpectBoxes(1);
   if (!Quiet()) {
@@ -111,7 +145,20 @@ TEST_P(BothModes, ArgumentsThatMeanNothingEndWith87BeforeAnythingIsRead) {
   const std::vector<std::string> events = Events();
   ASSERT_EQ(events.size(), 3u);
   EXPECT_THAT(events[1], StartsWith("message 16 [setup] 引数「/qiet」が正しくありません。 | "));
-  EXPECT_EQ(events[2], "exit 87: the command line means nothing to the program");
+  EXPECT_EQ(events[2], "exit 1639: the command line means nothing to the program");
+}
+
+// A service, a scheduled task, a deployment tool's SYSTEM account: no box there is ever answered.
+// Only a quiet run goes on; every other line ends at once, with no box and a line in its log.
+TEST_F(RunTest, WhereNoOneCanSeeABoxOnlyAQuietRunGoesOn) {
+  host_double::SetDesktopVisible(false);
+  EXPECT_EQ(RunLogged(L""), 1639);
+  EXPECT_THAT(Events()[1], StartsWith("unseen: the window station is not visible"));
+  EXPECT_EQ(RunLogged(L"/qiet"), 1639);
+  EXPECT_THAT(Events()[4], StartsWith("message 16 [setup] 引数「/qiet」が正しくありません。"));
+  EXPECT_TRUE(NothingReadOrWritten());
+  EXPECT_EQ(RunLogged(L"/quiet"), 3010);
+  EXPECT_THAT(host_double::ShownMessages(), IsEmpty());
 }
 
 // A quiet run that ends early says why in its log only.
@@ -128,7 +175,7 @@ INSTANTIATE_TEST_SUITE_P(
     Run, QuietEarlyEnd,
     ::testing::Values(
         EarlyEnd{"SecondInstance",
-                 [](const FakeMachine&) { host_double::SetPreviousInstance(true); }, 3,
+                 [](const FakeMachine&) { host_double::SetPreviousInstance(true); }, 1618,
                  [](const FakeMachine&) -> std::string {
                    return "message 16 [警告] setup.exeは既に起動されています。";
                  }},
@@ -139,7 +186,7 @@ INSTANTIATE_TEST_SUITE_P(
                                           "SOFTWARE\\Apache Software Foundation\\Tomcat\\4.1", "",
                                           "C:\\Tomcat");
                  },
-                 2,
+                 1603,
                  [](const FakeMachine&) -> std::string {
                    return "message 16 [setup] Java 2 SDK 1.4がインストールされていません。"
                           " | 先にインストールを行って下さい。";
@@ -150,7 +197,7 @@ INSTANTIATE_TEST_SUITE_P(
                    test_support::MakeFolders(machine.tomcatHome +
                                              L"\\webapps\\tessal\\WEB-INF\\web.xml");
                  },
-                 1,
+                 1603,
                  [](const FakeMachine& machine) {
                    return "message 16 [setup] 実行時エラー '5': | アクセスが拒否されました。 | " +
                           platform::ToUtf8(machine.tomcatHome +

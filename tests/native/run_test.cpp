@@ -17,7 +17,7 @@ namespace {
 
 using host_double::ShownMessage;
 using platform::registry::kLocalMachine;
-using setup::ExitCode;
+using setup::Outcome;
 using ::testing::AllOf;
 using ::testing::Contains;
 using ::testing::ElementsAre;
@@ -26,12 +26,17 @@ using ::testing::StartsWith;
 
 constexpr char kJdkSubKey[] = "SOFTWARE\\JavaSoft\\Java Development Kit\\1.4";
 constexpr char kTomcatSubKey[] = "SOFTWARE\\Apache Software Foundation\\Tomcat\\4.1";
+constexpr char kMarkerSubKey[] = "SOFTWARE\\tessal\\Setup";
 constexpr wchar_t kConfirm[] = L"セットアップを開始してよろしいですか？";
 
 class MainTest : public DoubleTest {
  protected:
   void RegisterJdk() const { machine.RegisterJdk(machine.javaHome); }
   void RegisterTomcat() const { machine.RegisterTomcat(machine.tomcatHome); }
+  static std::optional<std::wstring> Marker() {
+    const auto value = host_double::GetText(kLocalMachine, kMarkerSubKey, "Version");
+    return value ? std::optional(value->text) : std::nullopt;
+  }
   static bool NothingWritten() {
     return host_double::RegistryWriteCount() == 0 && host_double::OdbcCalls().empty() &&
            host_double::BusyPointerChanges().empty();
@@ -43,7 +48,7 @@ class MainTest : public DoubleTest {
 
 TEST_F(MainTest, ASecondInstanceOnlySaysSoAndReadsNothing) {
   host_double::SetPreviousInstance(true);
-  EXPECT_EQ(setup::Main(log), ExitCode::kAlreadyRunning);
+  EXPECT_EQ(setup::Main(log, L"1.01"), Outcome::kAlreadyRunning);
   ASSERT_EQ(host_double::ShownMessages().size(), 1u);
   const ShownMessage& shown = host_double::ShownMessages().front();
   EXPECT_EQ(shown.prompt, L"setup.exeは既に起動されています。");
@@ -55,14 +60,14 @@ TEST_F(MainTest, ASecondInstanceOnlySaysSoAndReadsNothing) {
 
 // Only Yes goes on: No, and the 0 of a box that could not be shown, end the run at once.
 class AnswerOtherThanYesTest : public MainTest,
-                               public ::testing::WithParamInterface<std::pair<int, ExitCode>> {};
+                               public ::testing::WithParamInterface<std::pair<int, Outcome>> {};
 
 TEST_P(AnswerOtherThanYesTest, EndsTheRunBeforeAnythingIsReadOrWritten) {
   const auto [answer, exitCode] = GetParam();
   RegisterJdk();
   RegisterTomcat();
   host_double::ScriptAnswers({answer});
-  EXPECT_EQ(setup::Main(log), exitCode);
+  EXPECT_EQ(setup::Main(log, L"1.01"), exitCode);
   ASSERT_EQ(host_double::ShownMessages().size(), 1u);
   EXPECT_EQ(host_double::ShownMessages()[0].code, 68);
   EXPECT_EQ(host_double::ShownMessages()[0].caption, std::nullopt);
@@ -71,13 +76,13 @@ TEST_P(AnswerOtherThanYesTest, EndsTheRunBeforeAnythingIsReadOrWritten) {
 }
 
 INSTANTIATE_TEST_SUITE_P(NoOrNoBox, AnswerOtherThanYesTest,
-                         ::testing::Values(std::pair{7, ExitCode::kDeclined},
-                                           std::pair{0, ExitCode::kFailed}));
+                         ::testing::Values(std::pair{7, Outcome::kDeclined},
+                                           std::pair{0, Outcome::kFailed}));
 
 TEST_F(MainTest, WithoutTheJdkTheTomcatKeyIsNeverRead) {
   RegisterTomcat();
   host_double::ScriptAnswers({6});
-  EXPECT_EQ(setup::Main(log), ExitCode::kProductMissing);
+  EXPECT_EQ(setup::Main(log, L"1.01"), Outcome::kProductMissing);
   EXPECT_THAT(Prompts(), ElementsAre(kConfirm,
                                      L"Java 2 SDK 1.4がインストールされていません。\r"
                                      L"先にインストールを行って下さい。"));
@@ -90,7 +95,7 @@ TEST_F(MainTest, WithoutTheJdkTheTomcatKeyIsNeverRead) {
 TEST_F(MainTest, WithoutTomcatItsMessageEndsTheRun) {
   RegisterJdk();
   host_double::ScriptAnswers({6});
-  EXPECT_EQ(setup::Main(log), ExitCode::kProductMissing);
+  EXPECT_EQ(setup::Main(log, L"1.01"), Outcome::kProductMissing);
   EXPECT_THAT(Prompts(), ElementsAre(kConfirm,
                                      L"Apache Tomcat 4.1.40がインストールされていません。\r"
                                      L"先にインストールを行って下さい。"));
@@ -116,7 +121,7 @@ TEST_P(UnreadableFolderTest, EndsTheRunAfterTheRegistryMessageOnly) {
   const UnreadableFolder& folder = GetParam();
   folder.registerProducts(machine);
   host_double::ScriptAnswers({6});
-  EXPECT_EQ(setup::Main(log), ExitCode::kProductMissing);
+  EXPECT_EQ(setup::Main(log, L"1.01"), Outcome::kProductMissing);
   EXPECT_THAT(Prompts(), ElementsAre(kConfirm, folder.message));
   EXPECT_EQ(host_double::ShownMessages()[1].caption, L"警告");
   EXPECT_EQ(host_double::OpenedSubKeys(), folder.opened);
@@ -171,7 +176,7 @@ TEST_P(FolderNotThereTest, IsAProductNotInstalledAndChangesNothing) {
   }
   log.Open(machine.root / L"setup.log", L"1.01");
   host_double::ScriptAnswers({6});
-  EXPECT_EQ(setup::Main(log), ExitCode::kProductMissing);
+  EXPECT_EQ(setup::Main(log, L"1.01"), Outcome::kProductMissing);
   EXPECT_THAT(Prompts(), ElementsAre(kConfirm, std::wstring(notThere.product.notInstalled) +
                                                    L"\r先にインストールを行って下さい。"));
   EXPECT_TRUE(NothingWritten());
@@ -215,7 +220,7 @@ TEST_F(MainTest, APackagedFolderMissingEndsTheRunBeforeAnythingIsWritten) {
   const std::wstring xls = machine.distribution + L"\\TOMCAT\\webapps\\tessal\\xls";
   std::filesystem::remove(host_double::detail::HostPath(xls));
   host_double::ScriptAnswers({6});
-  EXPECT_EQ(app::RunProgram(L"setup.exe"), 1);
+  EXPECT_EQ(app::RunProgram(L"setup.exe"), 1603);
   EXPECT_EQ(Prompts().back(),
             L"実行時エラー '3':\r\n\r\n指定されたパスが見つかりません。\r\n" + xls);
   EXPECT_TRUE(NothingWritten());
@@ -225,8 +230,9 @@ TEST_F(MainTest, ACompleteRunWorksThePointerAndReportsCompletion) {
   machine.RegisterProducts();
   machine.PackConfigurationFiles();
   host_double::ScriptAnswers({6});
-  EXPECT_EQ(setup::Main(log), ExitCode::kCompleted);
+  EXPECT_EQ(setup::Main(log, L"1.01"), Outcome::kSetUpRestartRequired);
   EXPECT_EQ(host_double::BusyPointerChanges(), (std::vector<bool>{true, false}));
+  EXPECT_EQ(Marker(), std::wstring(L"1.01") + L'\0');
   ASSERT_FALSE(host_double::ShownMessages().empty());
   const ShownMessage& last = host_double::ShownMessages().back();
   EXPECT_EQ(last.prompt, L"セットアップが完了しました。");
@@ -236,12 +242,14 @@ TEST_F(MainTest, ACompleteRunWorksThePointerAndReportsCompletion) {
 
 TEST_F(MainTest, AFailureNoRoutineTrapsEndsTheProgramWithItsReport) {
   machine.RegisterProducts();  // no configuration files to rewrite
+  host_double::PutText(kLocalMachine, kMarkerSubKey, "Version", L"1.00");
   host_double::ScriptAnswers({6});
-  EXPECT_EQ(app::RunProgram(L"setup.exe"), 1);
+  EXPECT_EQ(app::RunProgram(L"setup.exe"), 1603);
   EXPECT_EQ(Prompts().back(), L"実行時エラー '2':\r\n\r\n指定されたファイルが見つかりません。\r\n" +
                                   machine.javaHome + L"\\jre\\lib\\logging.properties");
   EXPECT_EQ(host_double::BusyPointerChanges(), (std::vector<bool>{true, false}))
       << "the report shows with the default pointer";
+  EXPECT_EQ(Marker(), std::nullopt);
 }
 
 TEST(WithSlashes, TurnsEveryBackslashAndLeavesSlashes) {

@@ -27,8 +27,8 @@ from .expected.boxes import of_completion
 from .expected.files import REWRITES, Rewrite, Tree, deployed, enlarged
 from .expected.state import Homes, appended
 from .machine import DIST, INSTALLED_JDK_FILES, VOLATILE_KEYS, Machine, Windows
-from .registry import (DATA_SOURCE_KEY, DATA_SOURCES_KEY, ENVIRONMENT_KEY, HKLM, ODBC_INI,
-                       Registry)
+from .registry import (DATA_SOURCE_KEY, DATA_SOURCES_KEY, ENVIRONMENT_KEY, HKLM, MARKER_KEY,
+                       ODBC_INI, Registry)
 from .runs import KILLED, Run
 from .scenario import Programs, Scenario
 
@@ -423,7 +423,8 @@ class Interrupted:
 
     def check_registry(self, what: str, reference: Reference, registry: Registry) -> None:
         """Each environment value as before or as a clean run writes it; nothing else changed
-        but the data source, which is written last."""
+        but the data source, which is written last, and the marker, which only a run that got
+        past it writes."""
         for name in ("CATALINA_HOME", "CLASSPATH", "JAVA_HOME", "Path"):
             value = registry.value(ENVIRONMENT_KEY, name)
             self.check.true(f"{what}: {name} half written: {value}", value in (
@@ -435,9 +436,13 @@ class Interrupted:
         clean = reference.registry.values(DATA_SOURCE_KEY) or {}
         for name, value in (registry.values(DATA_SOURCE_KEY) or {}).items():
             self.check.equal(f"{what}: data source value {name}", clean.get(name), value)
+        marker = registry.value(MARKER_KEY, "Version")
+        self.check.true(f"{what}: marker {marker}", marker is None or
+                        marker == reference.registry.value(MARKER_KEY, "Version") and
+                        listed is not None)
         self.check.registry_unchanged(f"{what}: outside the environment and the data source",
                                       reference.registry_before, registry,
-                                      (ENVIRONMENT_KEY, ODBC_INI))
+                                      (ENVIRONMENT_KEY, ODBC_INI, MARKER_KEY))
 
     def landing(self, run: Run, states: list[int], registry: Registry | None,
                 reference: Reference) -> str:
@@ -469,8 +474,14 @@ class Interrupted:
         return "deployment"
 
     def second_run(self, s: Scenario, what: str, reference: Reference) -> None:
+        # The killed run may have written the environment already, and then this one changes
+        # none of it.
+        before = s.machine.registry()
+        first = any(before.value(ENVIRONMENT_KEY, name) !=
+                    reference.registry.value(ENVIRONMENT_KEY, name)
+                    for name in ("CATALINA_HOME", "CLASSPATH", "JAVA_HOME", "Path"))
         run = s.machine.run(s.setup, s.folder / "second.log", answers=("yes",))
-        s.check_completion(f"{what}, second run", run)
+        s.check_completion(f"{what}, second run", run, first)
         registry = s.machine.registry()
         for difference in reference.registry.differences(registry, VOLATILE_KEYS):
             self.check.fail(f"{what}, second run: registry differs from a clean run's: "

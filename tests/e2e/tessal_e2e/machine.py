@@ -335,9 +335,11 @@ class Machine:
                        shots: pathlib.Path | None = None, hold: pathlib.Path | None = None,
                        timeout: int = 60, kill_after: int | None = None,
                        kill_on: pathlib.Path | None = None,
-                       kill_on_change: str | None = None, line: str | None = None) -> list[str]:
+                       kill_on_change: str | None = None, line: str | None = None,
+                       station: str | None = None) -> list[str]:
         """The command that runs the program under mbdriver. The arguments reach the program each
-        quoted; a line reaches it as it is, after them."""
+        quoted; a line reaches it as it is, after them. With a station, the program runs in a
+        window station of that name that no one sees."""
         command = [WINE, str(self.mbdriver), "--log", windows_path(log), "--timeout", str(timeout)]
         if answers:
             command += ["--answers", ",".join(answers)]
@@ -353,6 +355,8 @@ class Machine:
             command += ["--kill-on-change", kill_on_change]
         if line is not None:
             command += ["--line", line]
+        if station is not None:
+            command += ["--station", station]
         return command + ["--", program, *arguments]
 
     def start(self, program: str, log: pathlib.Path, output: pathlib.Path | None = None,

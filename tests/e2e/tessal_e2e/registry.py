@@ -18,6 +18,9 @@ ACCESS_DRIVER_KEY = f"{ODBCINST_KEY}\\{ACCESS_DRIVER}"
 ODBC_INI = HKLM + r"\Software\ODBC\ODBC.INI"
 DATA_SOURCES_KEY = ODBC_INI + r"\ODBC Data Sources"
 DATA_SOURCE_KEY = ODBC_INI + r"\TESSAL"
+# The detection marker, in the program's view: its value Version holds the version that set the
+# machine up.
+MARKER_KEY = HKLM + r"\SOFTWARE\tessal\Setup"
 
 REG_SZ, REG_EXPAND_SZ, REG_BINARY, REG_DWORD, REG_MULTI_SZ = 1, 2, 3, 4, 7
 TYPE_NAMES = {REG_SZ: "REG_SZ", REG_EXPAND_SZ: "REG_EXPAND_SZ", REG_BINARY: "REG_BINARY",

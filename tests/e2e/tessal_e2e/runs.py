@@ -34,6 +34,9 @@ class Run:
 
     @classmethod
     def from_log(cls, exit_code: int, log: pathlib.Path) -> Run:
+        """The run that mbdriver logged, which ended with exit_code. The program's own exit code,
+        which mbdriver logs whole, wins: a Linux process's status keeps only its low 8 bits, and
+        3010 would come back as 194."""
         boxes, errors, killed = [], [], None
         text = log.read_text(encoding="utf-8") if log.exists() else ""
         for line in text.splitlines():
@@ -44,6 +47,8 @@ class Run:
                 errors.append(record["error"])
             elif "killed" in record:
                 killed = -1 if record["killed"] is None else record["killed"]
+            elif "exit" in record:
+                exit_code = record["exit"]
         return cls(exit_code, boxes, errors, killed)
 
 

@@ -11,11 +11,11 @@ from .checks import Checks
 from .expected import boxes, log
 from .expected.exits import Exit
 from .expected.files import Tree, deployed
-from .expected.log import LOG, Line
+from .expected.log import LOG, VERSION, Line
 from .expected.state import LISTED, Homes, data_source, environment
 from .machine import DIST, Machine, Windows, X64, message_box_calls
 from .registry import (ACCESS_DRIVER_KEY, DATA_SOURCE_KEY, DATA_SOURCES_KEY, ENVIRONMENT_KEY,
-                       REG_EXPAND_SZ, Registry, Value)
+                       MARKER_KEY, REG_EXPAND_SZ, REG_SZ, Registry, Value)
 from .runs import Run
 
 
@@ -103,9 +103,11 @@ class Scenario:
         self.check.equal(f"{what}: calls that show a box", [],
                          message_box_calls(output or self.output))
 
-    def check_completion(self, what: str, run: Run) -> None:
-        """A run answered Yes that went to its end on this machine."""
-        self.check.run(what, run, Exit.of_completion(self.odbc), boxes.of_completion(self.odbc))
+    def check_completion(self, what: str, run: Run, first: bool = True) -> None:
+        """A run answered Yes that went to its end on this machine: a first run changes the
+        environment, a repeat finds it as it leaves it."""
+        self.check.run(what, run, Exit.of_completion(self.odbc, first),
+                       boxes.of_completion(self.odbc))
 
     def completed_log(self, trees_before: dict[str, Tree],
                       path_type: int = REG_EXPAND_SZ) -> list[Line]:
@@ -119,6 +121,11 @@ class Scenario:
         for name, value in environment(self.homes).items():
             self.check.equal(name.upper(), value, env.get(name))
         self.check.equal("Path", path, env.get("path"))
+
+    def check_marker(self, registry: Registry, set_up: bool) -> None:
+        """The detection marker: this version where the run set the machine up, else none."""
+        self.check.equal("the detection marker", Value(REG_SZ, VERSION) if set_up else None,
+                         registry.value(MARKER_KEY, "Version"))
 
     def check_data_source(self, registry: Registry, odbc: bool) -> None:
         """The system data source TESSAL with exactly the attributes of the run, or none at all
@@ -139,8 +146,11 @@ class Scenario:
         deployed from the sample, or from the distribution's files dist."""
         self.check_environment(after, path)
         self.check_data_source(after, odbc)
-        self.check.registry_unchanged("outside the environment and the data source", before,
-                                      after, (ENVIRONMENT_KEY, DATA_SOURCE_KEY, DATA_SOURCES_KEY))
+        self.check_marker(after, set_up=odbc)
+        self.check.registry_unchanged("outside the environment, the data source and the marker",
+                                      before, after,
+                                      (ENVIRONMENT_KEY, DATA_SOURCE_KEY, DATA_SOURCES_KEY,
+                                       MARKER_KEY))
         expected = deployed(trees_before, self.homes, dist=dist)
         actual = self.trees()
         for base in ("jdk", "tomcat"):

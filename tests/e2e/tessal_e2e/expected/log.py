@@ -7,17 +7,20 @@ import datetime
 import pathlib
 import re
 
-from ..machine import DIST
-from ..registry import JDK_KEY, REG_EXPAND_SZ, TOMCAT_KEY, TYPE_NAMES
+from ..machine import DIST, REPO
+from ..registry import JDK_KEY, MARKER_KEY, REG_EXPAND_SZ, TOMCAT_KEY, TYPE_NAMES
 from ..runs import Box
 from . import boxes
-from .exits import Exit
+from .exits import Exit, Outcome
 from .files import DEPLOYMENTS, REWRITES, Tree, deployed, packaged_files
 from .state import Homes
 
 # Where the scenarios have a run log.
 LOG = r"C:\setup.log"
-START = "start setup.exe 1.01"
+# The program's version, as app/version.h gives it to the log and the detection marker.
+VERSION = re.search(r'SETUP_VERSION_TEXT "(.*)"',
+                    (REPO / "app" / "version.h").read_text(encoding="utf-8"))[1]
+START = f"start setup.exe {VERSION}"
 STAMPED = re.compile(r"(\d{4}-\d\d-\d\d \d\d:\d\d:\d\d\.\d{3}) (.*)")
 
 # What Wine's ODBC installer holds after it refused the data source, as the log words it: without
@@ -25,6 +28,10 @@ STAMPED = re.compile(r"(\d{4}-\d\d-\d\d \d\d:\d\d:\d\d\.\d{3}) (.*)")
 # since Wine 8 drops the error that the driver posts (its SQLPostInstallerError is a stub).
 NO_DRIVER = "ODBC installer error 6: Component not found"
 DRIVER_REFUSED = "ODBC installer error 11: Request Failed"
+
+# A run that would wait for an answer where no one sees a box.
+UNSEEN = ("unseen: the window station is not visible, so no one could answer a box; a run here "
+          "needs /quiet")
 
 Line = str | re.Pattern  # a line, or a pattern that stands for any line it matches
 
@@ -65,8 +72,12 @@ def message_line(box: Box | boxes.FailureReport) -> Line:
     return f"message {box.code} [{box.caption}] {text}"
 
 
-def exit_line(code: int) -> str:
-    return f"exit {code}: {Exit(code).meaning}"
+def exit_line(outcome: Outcome) -> str:
+    return f"exit {int(outcome)}: {outcome.meaning}"
+
+
+def marker_line(view: int) -> Line:
+    return f"marker {MARKER_KEY}\\Version ({view}-bit registry view): {VERSION} written"
 
 
 def counted(count: int, noun: str) -> str:
@@ -82,7 +93,8 @@ def data_source_refused(reason: str) -> list[Line]:
 def completed_run(homes: Homes, view: int, odbc: bool, trees_before: dict[str, Tree],
                   path_type: int = REG_EXPAND_SZ) -> list[Line]:
     """The log of a run that goes to its end, its first on the machine, which holds the product
-    folders trees_before and a Path of that type; its programs read the registry view of view."""
+    folders trees_before and a Path of that type; its programs read the registry view of view.
+    Only a run that set the machine up marks it so."""
     registry_view = f"{view}-bit registry view"
     lines = [START, message_line(boxes.QUESTION),
              f"product JDK 1.4: {homes.jdk} ({JDK_KEY}, {registry_view})",
@@ -102,7 +114,7 @@ def completed_run(homes: Homes, view: int, odbc: bool, trees_before: dict[str, T
                      f"backup {home}\\{r.backup}")
     if odbc:
         lines += ["datasource TESSAL: removed, if there was one",
-                  f"datasource TESSAL: added for {homes.database()}"]
+                  f"datasource TESSAL: added for {homes.database()}", marker_line(view)]
     else:
         lines += data_source_refused(NO_DRIVER)
     return lines + [message_line(boxes.COMPLETED), exit_line(Exit.of_completion(odbc))]

@@ -6,7 +6,7 @@ from __future__ import annotations
 
 from ..catalog import scenario
 from ..expected import boxes, log
-from ..expected.boxes import ALREADY_RUNNING
+from ..expected.boxes import ALREADY_RUNNING, usage
 from ..expected.exits import Exit
 from ..expected.log import LOG
 from ..expected.state import appended
@@ -14,6 +14,9 @@ from ..machine import DIST, message_box_calls
 from ..registry import ENVIRONMENT_KEY
 from ..runs import Run, wait_for_box
 from ..scenario import Scenario
+
+# A window station that mbdriver makes for the program, which is not the visible one.
+STATION = "tessal-unseen"
 
 
 @scenario()
@@ -76,3 +79,27 @@ def quiet_second_instance(s: Scenario) -> None:
     # The first copy logs its question before it shows it, and waits there for the second.
     s.check.equal("the second copy's lines, after the first's question", second_lines, events[2:5])
     s.check.lines("the first copy's lines", s.completed_log(trees), events[:2] + events[5:])
+
+
+@scenario()
+def unseen_station(s: Scenario) -> None:
+    """On a window station that no one sees, as a service or a deployment tool's SYSTEM account
+    runs the program: a line without /quiet, right or mistyped, ends with 1639 before anything is
+    read or changed, with no box nor any call that would show one, and its log says why. With
+    /quiet the run goes to its end."""
+    s.machine.watch_message_boxes()
+    before, trees = s.machine.registry(), s.trees()
+    invalid = Exit.INVALID_COMMAND_LINE
+    for what, mistake, said in (("without /quiet", (), log.UNSEEN),
+                                ("mistyped", ("/qiet",), log.message_line(usage("/qiet")))):
+        run = s.run(arguments=("/log", LOG, *mistake), station=STATION)
+        s.check.run(what, run, invalid, [])
+        s.check_no_box_calls(what)
+        s.check.equal(f"{what}: the log", [log.START, said, log.exit_line(invalid)],
+                      log.last_run(s.log()))
+    s.check_unchanged("without /quiet", before, trees)
+    quiet = s.run(arguments=("/quiet", "/log", LOG), station=STATION)
+    s.check.run("quiet", quiet, Exit.of_completion(s.odbc), [])
+    s.check_no_box_calls("quiet")
+    s.check_completed(before, s.machine.registry(), trees,
+                      appended(before.value(ENVIRONMENT_KEY, "Path"), s.homes), s.odbc)

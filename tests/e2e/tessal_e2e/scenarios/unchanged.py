@@ -104,7 +104,7 @@ def unknown_switch(s: Scenario) -> None:
     the command line, there is no box and no call that would show one, and a log asked for gets
     the usage. So too where a quoted folder that ends in "\\" escapes its closing quote and the
     log's name swallows /quiet."""
-    invalid = Exit.INVALID_ARGUMENTS
+    invalid = Exit.INVALID_COMMAND_LINE
     before, trees = s.machine.registry(), s.trees()
     s.check.run("/qiet", s.run(arguments=("/qiet",)), invalid, [usage("/qiet")])
     s.check.run("-LOG without a file", s.run(arguments=("-LOG",)), invalid, [usage("-LOG")])

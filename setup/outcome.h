@@ -1,0 +1,43 @@
+// How a run ended, and the exit code that tells a script or a deployment tool so.
+#pragma once
+
+#include <string_view>
+
+namespace setup {
+
+enum class Outcome {
+#define SETUP_OUTCOME(name, code, meaning) name,
+#include "setup/outcomes.def"
+#undef SETUP_OUTCOME
+};
+
+// The program's exit code for the outcome.
+[[nodiscard]] constexpr int ExitCodeOf(Outcome outcome) {
+  switch (outcome) {
+#define SETUP_OUTCOME(name, code, meaning) \
+  case Outcome::name:                      \
+    return code;
+#include "setup/outcomes.def"
+#undef SETUP_OUTCOME
+  }
+  return 1603;
+}
+
+// What the outcome means, in the log's words.
+[[nodiscard]] constexpr std::wstring_view MeaningOf(Outcome outcome) {
+  switch (outcome) {
+#define SETUP_OUTCOME(name, code, meaning) \
+  case Outcome::name:                      \
+    return L"" meaning;
+#include "setup/outcomes.def"
+#undef SETUP_OUTCOME
+  }
+  return {};
+}
+
+// Whether the machine is set up after a run of that outcome.
+[[nodiscard]] constexpr bool IsSetUp(Outcome outcome) {
+  return outcome == Outcome::kSetUp || outcome == Outcome::kSetUpRestartRequired;
+}
+
+}  // namespace setup
