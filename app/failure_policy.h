@@ -10,6 +10,7 @@
 // | a packaged folder is missing (3)   | CheckDistribution | report; nothing changed  | 1    |
 // | an environment value not written   | FU_SetRegistry    | warning; goes on         | 5    |
 // | a folder not made                  | FU_MkDir          | its box; goes on         | 5    |
+// | a packaged folder not listed       | FU_CopyFolder     | report; ends             | 1    |
 // | a file not copied                  | FU_CopyFolder     | report; ends             | 1    |
 // | a file not opened, written, closed | RewriteFile       | report; ends             | 1    |
 // | the data source not registered     | AddDataSource     | box; goes on             | 5    |
@@ -17,7 +18,7 @@
 //
 // The report ("実行時エラー 'N':") gives the failure's number and the system's description of it
 // and, on a line of its own, the file or folder it concerned: of a copy, the file it could not
-// write, or its source where that cannot even be looked at (platform/win32/files.cpp decides).
+// write, or its source where that cannot be opened for reading (platform/win32/files.cpp decides).
 // Out of memory reports 8, anything else the program did not expect 536870915.
 //
 // What stays done: nothing is undone. A run ended by a failure leaves every step before the one

@@ -234,12 +234,15 @@ TEST_F(MainTest, ACompleteRunWorksThePointerAndReportsCompletion) {
   EXPECT_EQ(last.caption, std::nullopt);
 }
 
+// A folder of the distribution that cannot be listed, after it was found whole, is no empty one.
 TEST_F(MainTest, AFailureNoRoutineTrapsEndsTheProgramWithItsReport) {
-  machine.RegisterProducts();  // no configuration files to rewrite
+  machine.RegisterProducts();
+  machine.PackConfigurationFiles();
+  const std::wstring conf = machine.distribution + L"\\TOMCAT\\conf";
+  host_double::Fail(host_double::Call::kListing, 5, host_double::About(conf));
   host_double::ScriptAnswers({6});
   EXPECT_EQ(app::RunProgram(L"setup.exe"), 1);
-  EXPECT_EQ(Prompts().back(), L"実行時エラー '2':\r\n\r\n指定されたファイルが見つかりません。\r\n" +
-                                  machine.javaHome + L"\\jre\\lib\\logging.properties");
+  EXPECT_EQ(Prompts().back(), L"実行時エラー '5':\r\n\r\nアクセスが拒否されました。\r\n" + conf);
   EXPECT_EQ(host_double::BusyPointerChanges(), (std::vector<bool>{true, false}))
       << "the report shows with the default pointer";
 }
