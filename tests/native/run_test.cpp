@@ -26,6 +26,8 @@ using ::testing::StartsWith;
 
 constexpr char kJdkSubKey[] = "SOFTWARE\\JavaSoft\\Java Development Kit\\1.4";
 constexpr char kTomcatSubKey[] = "SOFTWARE\\Apache Software Foundation\\Tomcat\\4.1";
+constexpr char kEnvironmentSubKey[] =
+    "SYSTEM\\CurrentControlSet\\Control\\Session Manager\\Environment";
 constexpr wchar_t kConfirm[] = L"セットアップを開始してよろしいですか？";
 
 class MainTest : public DoubleTest {
@@ -235,6 +237,7 @@ TEST_F(MainTest, ACompleteRunWorksThePointerAndReportsCompletion) {
 }
 
 // A folder of the distribution that cannot be listed, after it was found whole, is no empty one.
+// A folder of the distribution that cannot be listed, after it was found whole, is no empty one.
 TEST_F(MainTest, AFailureNoRoutineTrapsEndsTheProgramWithItsReport) {
   machine.RegisterProducts();
   machine.PackConfigurationFiles();
@@ -245,6 +248,30 @@ TEST_F(MainTest, AFailureNoRoutineTrapsEndsTheProgramWithItsReport) {
   EXPECT_EQ(Prompts().back(), L"実行時エラー '5':\r\n\r\nアクセスが拒否されました。\r\n" + conf);
   EXPECT_EQ(host_double::BusyPointerChanges(), (std::vector<bool>{true, false}))
       << "the report shows with the default pointer";
+}
+
+// One form of each folder, whatever its key ends in: every value, Path's entry and its search,
+// the rewritten lines and the data source.
+TEST_F(MainTest, AFolderIsUsedWithoutTheSeparatorItsKeyEndsIn) {
+  machine.RegisterJdk(machine.javaHome + L"\\");
+  machine.RegisterTomcat(machine.tomcatHome + L"//");
+  machine.PackConfigurationFiles();
+  const std::wstring path = L"C:\\Windows;" + machine.javaHome + L"\\bin";
+  host_double::PutText(kLocalMachine, kEnvironmentSubKey, "Path", path, 2);
+  host_double::ScriptAnswers({6});
+  EXPECT_EQ(setup::Main(log), ExitCode::kCompleted);
+  const auto text = [](const char* name) {
+    return host_double::GetText(kLocalMachine, kEnvironmentSubKey, name)->text;
+  };
+  EXPECT_EQ(text("JAVA_HOME"), machine.javaHome + L'\0');
+  EXPECT_EQ(text("CATALINA_HOME"), machine.tomcatHome + L'\0');
+  EXPECT_EQ(text("Path"), path + L'\0') << "left as it was";
+  EXPECT_THAT(test_support::ReadBytes(machine.tomcatHome + L"\\webapps\\tessal\\WEB-INF\\web.xml"),
+              HasSubstr(platform::ToUtf8(machine.tomcatHome) + "\\webapps\\tessal\\<"));
+  EXPECT_THAT(host_double::OdbcCalls().back().attributes,
+              HasSubstr("DBQ=" + platform::ToAnsi(machine.tomcatHome) + "\\webapps"));
+  machine.RegisterJdk(L"C:\\\\");
+  EXPECT_EQ(setup::FindProductFolder(setup::kJdk).folder, L"C:\\") << "a drive's root keeps it";
 }
 
 TEST(WithSlashes, TurnsEveryBackslashAndLeavesSlashes) {
