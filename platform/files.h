@@ -48,6 +48,10 @@ void MakeFolder(std::wstring_view path);
 // destination.
 void CopyFileOverwriting(std::wstring_view source, std::wstring_view destination);
 
+// A file opened to be read as bytes from its start, for one pass over a file of any size in
+// bounded memory. Fails about the file if it cannot be opened for reading; each Read about it too.
+std::unique_ptr<ByteSource> OpenFileBytes(std::wstring_view path);
+
 // A text file opened for line input. Lines come back as the file's own ANSI bytes, so that a
 // line that is written back unchanged keeps its bytes exactly.
 class TextFileReader {

@@ -360,6 +360,10 @@ void CopyFileOverwriting(std::wstring_view source, std::wstring_view destination
   }
 }
 
+std::unique_ptr<ByteSource> OpenFileBytes(std::wstring_view path) {
+  return std::make_unique<FileByteSource>(path);
+}
+
 // --- Text files --------------------------------------------------------------------------------
 
 struct TextFileReader::State {

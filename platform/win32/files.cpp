@@ -202,6 +202,10 @@ void CopyFileOverwriting(std::wstring_view source, std::wstring_view destination
   }
 }
 
+std::unique_ptr<ByteSource> OpenFileBytes(std::wstring_view path) {
+  return std::make_unique<FileByteSource>(path);
+}
+
 struct TextFileReader::State {
   explicit State(std::wstring_view path) : source(path), lines(source) {}
 

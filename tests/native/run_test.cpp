@@ -21,11 +21,16 @@ using setup::ExitCode;
 using ::testing::AllOf;
 using ::testing::Contains;
 using ::testing::ElementsAre;
+using ::testing::EndsWith;
+using ::testing::Field;
 using ::testing::HasSubstr;
 using ::testing::StartsWith;
+using namespace std::string_literals;
 
 constexpr char kJdkSubKey[] = "SOFTWARE\\JavaSoft\\Java Development Kit\\1.4";
 constexpr char kTomcatSubKey[] = "SOFTWARE\\Apache Software Foundation\\Tomcat\\4.1";
+constexpr char kEnvironmentSubKey[] =
+    "SYSTEM\\CurrentControlSet\\Control\\Session Manager\\Environment";
 constexpr char kEnvironmentSubKey[] =
     "SYSTEM\\CurrentControlSet\\Control\\Session Manager\\Environment";
 constexpr wchar_t kConfirm[] = L"セットアップを開始してよろしいですか？";
@@ -238,6 +243,7 @@ TEST_F(MainTest, ACompleteRunWorksThePointerAndReportsCompletion) {
 
 // A folder of the distribution that cannot be listed, after it was found whole, is no empty one.
 // A folder of the distribution that cannot be listed, after it was found whole, is no empty one.
+// A folder of the distribution that cannot be listed, after it was found whole, is no empty one.
 TEST_F(MainTest, AFailureNoRoutineTrapsEndsTheProgramWithItsReport) {
   machine.RegisterProducts();
   machine.PackConfigurationFiles();
@@ -272,6 +278,22 @@ TEST_F(MainTest, AFolderIsUsedWithoutTheSeparatorItsKeyEndsIn) {
               HasSubstr("DBQ=" + platform::ToAnsi(machine.tomcatHome) + "\\webapps"));
   machine.RegisterJdk(L"C:\\\\");
   EXPECT_EQ(setup::FindProductFolder(setup::kJdk).folder, L"C:\\") << "a drive's root keeps it";
+}
+
+TEST_F(MainTest, AConfigurationFileThatIsNotTextIsLeftAsDeployedAndTheRunHasAProblem) {
+  machine.RegisterProducts();
+  machine.PackConfigurationFiles();
+  const std::wstring webInf = L"\\webapps\\tessal\\WEB-INF";
+  const std::string utf16 = "\xFF\xFE<\0w\0>\0"s;
+  machine.Put(machine.distribution + L"\\TOMCAT" + webInf, L"web.xml", utf16);
+  host_double::ScriptAnswers({6});
+  EXPECT_EQ(app::RunProgram(L"setup.exe"), static_cast<int>(ExitCode::kCompletedWithProblems));
+  EXPECT_EQ(test_support::ReadBytes(machine.tomcatHome + webInf + L"\\web.xml"), utf16);
+  EXPECT_EQ(test_support::ReadBytes(machine.tomcatHome + webInf + L"\\web.org"), utf16);
+  EXPECT_THAT(host_double::ShownMessages(),
+              Contains(AllOf(Field(&ShownMessage::prompt,
+                                   EndsWith(L"\r" + machine.tomcatHome + webInf + L"\\web.xml")),
+                             Field(&ShownMessage::code, 16))));
 }
 
 TEST(WithSlashes, TurnsEveryBackslashAndLeavesSlashes) {
