@@ -31,8 +31,6 @@ constexpr char kJdkSubKey[] = "SOFTWARE\\JavaSoft\\Java Development Kit\\1.4";
 constexpr char kTomcatSubKey[] = "SOFTWARE\\Apache Software Foundation\\Tomcat\\4.1";
 constexpr char kEnvironmentSubKey[] =
     "SYSTEM\\CurrentControlSet\\Control\\Session Manager\\Environment";
-constexpr char kEnvironmentSubKey[] =
-    "SYSTEM\\CurrentControlSet\\Control\\Session Manager\\Environment";
 constexpr wchar_t kConfirm[] = L"セットアップを開始してよろしいですか？";
 
 class MainTest : public DoubleTest {
@@ -217,20 +215,80 @@ TEST(IsFullPath, TakesADriveOrAShareFromItsRoot) {
   }
 }
 
-TEST_F(MainTest, APackagedFolderMissingEndsTheRunBeforeAnythingIsWritten) {
+// The SHA-256 of "abc".
+constexpr char kAbc[] = "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad";
+
+// A distribution that is not whole, and the report that names what is wrong.
+struct NotWhole {
+  const char* name;
+  std::string checksums;  // SHA256SUMS beside the program, if not empty
+  void (*spoil)(const FakeMachine&);
+  std::wstring report;   // but the subject
+  std::wstring subject;  // below the distribution
+};
+
+void PrintTo(const NotWhole& notWhole, std::ostream* out) {
+  *out << notWhole.name;
+}
+
+class NotWholeTest : public MainTest, public ::testing::WithParamInterface<NotWhole> {};
+
+TEST_P(NotWholeTest, EndsTheRunWithTheReportOfWhatIsWrongBeforeAnythingIsWritten) {
+  const NotWhole& notWhole = GetParam();
   machine.RegisterProducts();
-  const std::wstring xls = machine.distribution + L"\\TOMCAT\\webapps\\tessal\\xls";
-  std::filesystem::remove(host_double::detail::HostPath(xls));
+  machine.PackConfigurationFiles();
+  machine.Put(machine.distribution + L"\\J2SE\\bin", L"java.dll", "abc");
+  if (!notWhole.checksums.empty()) {
+    test_support::WriteBytes(machine.distribution + L"\\SHA256SUMS", notWhole.checksums);
+  }
+  notWhole.spoil(machine);
   host_double::ScriptAnswers({6});
-  EXPECT_EQ(app::RunProgram(L"setup.exe"), 1);
+  EXPECT_EQ(app::RunProgram(L"setup.exe"), static_cast<int>(ExitCode::kFailed));
   EXPECT_EQ(Prompts().back(),
-            L"実行時エラー '3':\r\n\r\n指定されたパスが見つかりません。\r\n" + xls);
+            L"実行時エラー " + notWhole.report + L"\r\n" + machine.distribution + notWhole.subject);
   EXPECT_TRUE(NothingWritten());
 }
+
+void Remove(const FakeMachine& machine, const wchar_t* path) {
+  std::filesystem::remove(host_double::detail::HostPath(machine.distribution + path));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Distribution, NotWholeTest,
+    ::testing::Values(
+        NotWhole{"PackagedFolder", "",
+                 [](const FakeMachine& m) { Remove(m, L"\\TOMCAT\\webapps\\tessal\\xls"); },
+                 L"'3':\r\n\r\n指定されたパスが見つかりません。",
+                 L"\\TOMCAT\\webapps\\tessal\\xls"},
+        NotWhole{
+            "ConfigurationFile", "",
+            [](const FakeMachine& m) { Remove(m, L"\\TOMCAT\\webapps\\tessal\\WEB-INF\\web.xml"); },
+            L"'2':\r\n\r\n指定されたファイルが見つかりません。",
+            L"\\TOMCAT\\webapps\\tessal\\WEB-INF\\web.xml"},
+        NotWhole{"ListedFileMissing", kAbc + "  J2SE/bin/java.dll\n"s + kAbc + "  J2SE/bin/x.dll\n",
+                 [](const FakeMachine&) {}, L"'2':\r\n\r\n指定されたファイルが見つかりません。",
+                 L"\\J2SE\\bin\\x.dll"},
+        NotWhole{
+            "ListedFileDifferent", kAbc + "  J2SE/bin/java.dll\n"s,
+            [](const FakeMachine& m) { m.Put(m.distribution + L"\\J2SE\\bin", L"java.dll", "ab"); },
+            L"'536870916':\r\n\r\nファイルの内容がSHA256SUMSと一致しません。",
+            L"\\J2SE\\bin\\java.dll"},
+        NotWhole{"ListMalformed", kAbc + "  J2SE/bin/java.dll\r\n"s + kAbc + " J2SE/bin/java.dll",
+                 [](const FakeMachine&) {}, L"'536870917':\r\n\r\n2行目の形式が正しくありません。",
+                 L"\\SHA256SUMS"},
+        NotWhole{"ListUnreadable", kAbc + "  J2SE/bin/java.dll\n"s,
+                 [](const FakeMachine& m) {
+                   host_double::SetUnreadable(m.distribution + L"\\SHA256SUMS");
+                 },
+                 L"'5':\r\n\r\nアクセスが拒否されました。", L"\\SHA256SUMS"}),
+    [](const auto& param) { return std::string(param.param.name); });
 
 TEST_F(MainTest, ACompleteRunWorksThePointerAndReportsCompletion) {
   machine.RegisterProducts();
   machine.PackConfigurationFiles();
+  machine.Put(machine.distribution + L"\\J2SE\\bin", L"java.dll", "abc");
+  test_support::WriteBytes(machine.distribution + L"\\SHA256SUMS",
+                           kAbc + " *./J2SE/bin/java.dll\n"s);
   host_double::ScriptAnswers({6});
   EXPECT_EQ(setup::Main(log), ExitCode::kCompleted);
   EXPECT_EQ(host_double::BusyPointerChanges(), (std::vector<bool>{true, false}));
@@ -241,8 +299,6 @@ TEST_F(MainTest, ACompleteRunWorksThePointerAndReportsCompletion) {
   EXPECT_EQ(last.caption, std::nullopt);
 }
 
-// A folder of the distribution that cannot be listed, after it was found whole, is no empty one.
-// A folder of the distribution that cannot be listed, after it was found whole, is no empty one.
 // A folder of the distribution that cannot be listed, after it was found whole, is no empty one.
 TEST_F(MainTest, AFailureNoRoutineTrapsEndsTheProgramWithItsReport) {
   machine.RegisterProducts();
