@@ -7,12 +7,13 @@
 // | the log cannot be opened           | app/program.cpp   | report; nothing changed  | 1    |
 // | the question's box is not shown    | setup::Main       | nothing changed          | 1    |
 // | a product's key cannot be read     | GetRegistry       | warning; nothing changed | 2    |
-// | a packaged folder is missing (3)   | CheckDistribution | report; nothing changed  | 1    |
+// | the distribution is not whole      | CheckDistribution | report; nothing changed  | 1    |
 // | an environment value not written   | FU_SetRegistry    | warning; goes on         | 5    |
 // | a folder not made                  | FU_MkDir          | its box; goes on         | 5    |
 // | a packaged folder not listed       | FU_CopyFolder     | report; ends             | 1    |
 // | a file not copied                  | FU_CopyFolder     | report; ends             | 1    |
 // | a file not opened, written, closed | RewriteFile       | report; ends             | 1    |
+// | a configuration file not text      | ConfigurationStep | box; goes on             | 5    |
 // | the data source not registered     | AddDataSource     | box; goes on             | 5    |
 // | anything else thrown               | any step          | report; ends             | 1    |
 //
