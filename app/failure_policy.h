@@ -7,12 +7,14 @@
 // | the log cannot be opened           | app/program.cpp   | report; nothing changed  | 1603 |
 // | the question's box is not shown    | setup::Main       | nothing changed          | 1603 |
 // | a product's key cannot be read     | GetRegistry       | warning; nothing changed | 1603 |
-// | a packaged folder is missing (3)   | CheckDistribution | report; nothing changed  | 1603 |
+// | the distribution is not whole      | CheckDistribution | report; nothing changed  | 1603 |
 // | the marker cannot be taken away    | ForgetSetUp       | report; nothing changed  | 1603 |
 // | an environment value not written   | FU_SetRegistry    | warning; goes on         | 1603 |
 // | a folder not made                  | FU_MkDir          | its box; goes on         | 1603 |
+// | a packaged folder not listed       | FU_CopyFolder     | report; ends             | 1603 |
 // | a file not copied                  | FU_CopyFolder     | report; ends             | 1603 |
 // | a file not opened, written, closed | RewriteFile       | report; ends             | 1603 |
+// | a configuration file not text      | ConfigurationStep | box; goes on             | 1603 |
 // | the data source not registered     | AddDataSource     | box; goes on             | 1603 |
 // | the marker not written             | MarkSetUp         | warning                  | 1603 |
 // | anything else thrown               | any step          | report; ends             | 1603 |
@@ -21,7 +23,7 @@
 //
 // The report ("実行時エラー 'N':") gives the failure's number and the system's description of it
 // and, on a line of its own, the file or folder it concerned: of a copy, the file it could not
-// write, or its source where that cannot even be looked at (platform/win32/files.cpp decides).
+// write, or its source where that cannot be opened for reading (platform/win32/files.cpp decides).
 // Out of memory reports 8, anything else the program did not expect 536870915.
 //
 // What stays done: nothing is undone. A run ended by a failure leaves every step before the one

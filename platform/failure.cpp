@@ -12,6 +12,15 @@ Failure NotANumber(std::wstring_view text) {
   return Failure(kNotANumber, L"数値に変換できません。" + std::wstring(text));
 }
 
+Failure NotAsShipped(std::wstring_view file) {
+  return Failure(kNotAsShipped, L"ファイルの内容がSHA256SUMSと一致しません。", std::wstring(file));
+}
+
+Failure MalformedLine(std::size_t line, std::wstring_view file) {
+  return Failure(kMalformedLine, std::to_wstring(line) + L"行目の形式が正しくありません。",
+                 std::wstring(file));
+}
+
 Failure FailureOf(const std::exception& caught) {
   if (const auto* const failure = dynamic_cast<const Failure*>(&caught)) {
     return *failure;

@@ -1,6 +1,7 @@
 // The one exception type of the system: a failure that has no result code of its own.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <exception>
 #include <string>
@@ -13,8 +14,12 @@ namespace platform {
 inline constexpr std::uint32_t kTextCannotBeCut = 0x20000001;
 inline constexpr std::uint32_t kNotANumber = 0x20000002;
 inline constexpr std::uint32_t kInternalFailure = 0x20000003;
+inline constexpr std::uint32_t kNotAsShipped = 0x20000004;
+inline constexpr std::uint32_t kMalformedLine = 0x20000005;
 // Running out of memory takes the number that Windows gives it, ERROR_NOT_ENOUGH_MEMORY.
 inline constexpr std::uint32_t kNotEnoughMemory = 8;
+// A file that is not there, ERROR_FILE_NOT_FOUND, in a folder that is.
+inline constexpr std::uint32_t kFileNotFound = 2;
 // A folder that is not there, ERROR_PATH_NOT_FOUND, as Windows reports a path it cannot follow.
 inline constexpr std::uint32_t kPathNotFound = 3;
 
@@ -43,6 +48,10 @@ class Failure : public std::exception {
 Failure TextCannotBeCut();
 // A text that was to be read as a number is not one.
 Failure NotANumber(std::wstring_view text);
+// A file whose bytes are not those that the distribution's list of digests gives it.
+Failure NotAsShipped(std::wstring_view file);
+// A line of a file that is not of the form the file's lines must have; lines count from 1.
+Failure MalformedLine(std::size_t line, std::wstring_view file);
 // The failure that the error code of the last failed system call stands for (GetLastError on
 // Windows, errno mapped to its Win32 code on the host double), about the given file or folder.
 Failure LastSystemFailure(std::wstring_view subject = {});

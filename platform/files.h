@@ -18,7 +18,8 @@ enum class ListingAttributes : unsigned {
 };
 
 // The names (not paths) that match a pattern such as "C:\dir\*.*" or "C:\dir\name", one at a
-// time. A pattern whose folder does not exist simply yields nothing.
+// time. A name that matches nothing yields nothing; a folder that is not there, or cannot be
+// listed, fails about that folder: a copy must never take an unreadable folder for an empty one.
 class DirectoryListing {
  public:
   DirectoryListing(std::wstring_view pattern, ListingAttributes attributes);
@@ -43,7 +44,13 @@ void MakeFolder(std::wstring_view path);
 
 // Copies a file onto another, overwriting it. The copy is never read-only, whatever the source
 // is; a destination that is read-only is not overwritten (access denied), as Windows refuses it.
+// A failure is about the source when the source cannot be opened for reading, else about the
+// destination.
 void CopyFileOverwriting(std::wstring_view source, std::wstring_view destination);
+
+// A file opened to be read as bytes from its start, for one pass over a file of any size in
+// bounded memory. Fails about the file if it cannot be opened for reading; each Read about it too.
+std::unique_ptr<ByteSource> OpenFileBytes(std::wstring_view path);
 
 // A text file opened for line input. Lines come back as the file's own ANSI bytes, so that a
 // line that is written back unchanged keeps its bytes exactly.

@@ -1,6 +1,7 @@
 #!/bin/bash
 # Times the configuration rewrite and the folder copy of the setup run against sed and cp doing
-# the same work on the same files, and prints a Markdown table of the figures.
+# the same work on the same files, and a whole quiet run with and without the check of SHA256SUMS,
+# and prints Markdown tables of the figures.
 #
 #   scripts/bench.sh [--quick]
 #
@@ -8,7 +9,7 @@
 # on Windows. Every figure is warm cache: each input is read (copied into place) just before it
 # is timed and one untimed run goes first, so no cache has to be dropped. Outputs go to the page
 # cache and are not synced by either side, as neither program syncs. --quick stops after the
-# 1 MiB files and the folder copy. The test data lives in a temporary folder below build/ and is
+# 1 MiB files, the folder copy and fewer whole runs. The test data lives in a temporary folder below build/ and is
 # deleted on every way out.
 set -euo pipefail
 shopt -s inherit_errexit  # a failed run inside $(compare ...) ends the script too
@@ -33,7 +34,7 @@ fi
 (cd "$repo" && cmake --preset bench >/dev/null && cmake --build --preset bench >/dev/null)
 
 mkdir -p "$repo/build"
-need_kib=$((quick ? 200 * 1024 : 4 * 1024 * 1024))  # the largest file three times, and room
+need_kib=$((quick ? 400 * 1024 : 4 * 1024 * 1024))  # the largest file three times, and room
 if [ "$(df -Pk "$repo/build" | awk 'NR == 2 { print $4 }')" -lt "$need_kib" ]; then
   echo "$0: needs $((need_kib / 1024)) MiB free below $repo/build" >&2
   exit 1
@@ -170,6 +171,30 @@ check_copy deploy_folder
 kib=$(du -sk --apparent-size "$source" | cut -f1)
 rows+=("$(row "copy of $files files ($((kib / 1024)) MiB) in one folder" $results)")
 
+# --- A whole quiet run over a large distribution -------------------------------------------------
+# The same run on the same tree, with the release folder's SHA256SUMS and without it: the check of
+# the digests reads every file once more before the copies read it again.
+dist="$data/dist"
+products="$data/products"
+python3 "$here/make_distribution.py" "$dist" 10000 64 "$repo/sample"
+dist_files=$(find "$dist" -type f | wc -l)
+dist_mib=$(du -sm --apparent-size "$dist" | cut -f1)
+fresh_products='rm -rf "$products"; mkdir -p "$products/jdk/jre" "$products/tomcat/webapps"'
+with_sums='[ -f "$dist/SHA256SUMS" ] || mv "$data/SHA256SUMS" "$dist/"'
+without_sums='[ ! -f "$dist/SHA256SUMS" ] || mv "$dist/SHA256SUMS" "$data/"'
+ours_command=("$bin/whole_run" "$dist" "$products/jdk" "$products/tomcat")
+theirs_command=("${ours_command[@]}")
+whole_runs=$((quick ? 5 : 11))
+results=$(compare "$whole_runs" "$fresh_products; $with_sums" "$fresh_products; $without_sums")
+eval "$fresh_products; $with_sums"
+"${ours_command[@]}"  # a failed run ends the script, with the run's exit code
+lib=webapps/tessal/WEB-INF/lib
+if ! diff -r "$dist/TOMCAT/$lib" "$products/tomcat/$lib" >/dev/null; then
+  echo "$0: the whole run did not deploy $lib" >&2
+  exit 1
+fi
+whole_row=$(row "whole quiet run, $dist_files files ($dist_mib MiB)" $results)
+
 echo "machine: $(nproc) cores, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | sed 's/^ *//')," \
   "$(awk '/MemTotal/ { printf "%.0f GiB", $2 / 1048576 }' /proc/meminfo) RAM," \
   "$(findmnt -no SOURCE,FSTYPE -T "$data" | tr -s ' '), Linux $(uname -r)"
@@ -178,6 +203,10 @@ echo
 echo "| what | ours: median (min) s | ours: peak RSS MiB | sed/cp: median (min) s | sed/cp: peak RSS MiB | ours / theirs |"
 echo "|---|---|---|---|---|---|"
 printf '%s\n' "${rows[@]}"
+echo
+echo "| what | with SHA256SUMS: median (min) s | peak RSS MiB | without: median (min) s | peak RSS MiB | with / without |"
+echo "|---|---|---|---|---|---|"
+echo "$whole_row"
 echo
 echo "| the per-line work alone, in memory (line_path, best of 200) | MiB/s |"
 echo "|---|---|"

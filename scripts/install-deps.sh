@@ -6,8 +6,8 @@
 set -euo pipefail
 
 all_packages=(
-  # the native build and its tests
-  cmake ninja-build g++ googletest python3
+  # the native build and its tests; the double of the platform layer digests with libcrypto
+  cmake ninja-build g++ googletest python3 libssl-dev
   # the Windows builds (posix thread model: std::mutex for GoogleTest)
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix binutils-mingw-w64-x86-64
   binutils-mingw-w64-i686

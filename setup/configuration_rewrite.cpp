@@ -1,5 +1,8 @@
 #include "setup/configuration_rewrite.h"
 
+#include <memory>
+#include <vector>
+
 #include "platform/files.h"
 #include "platform/text.h"
 
@@ -34,6 +37,26 @@ std::string ReadHead(const std::wstring& path) {
   }
   in.Close();
   return head;
+}
+
+// Whether the rewrite can take the file as lines of bytes: no UTF-16 byte order mark (which
+// UTF-32's little-endian one begins with too), and no NUL, which no text in an encoding that keeps
+// ASCII holds and UTF-16 without a mark does. One pass, in bounded memory, before the file is
+// emptied.
+bool IsText(const std::wstring& path) {
+  const std::unique_ptr<platform::ByteSource> file = platform::OpenFileBytes(path);
+  std::vector<char> piece(std::size_t{64} * 1024);
+  bool atStart = true;
+  for (std::size_t read = 0; (read = file->Read(piece)) != 0; atStart = false) {
+    const std::string_view bytes(piece.data(), read);
+    if (atStart && (bytes.starts_with("\xFF\xFE") || bytes.starts_with("\xFE\xFF"))) {
+      return false;
+    }
+    if (bytes.find('\0') != std::string_view::npos) {
+      return false;
+    }
+  }
+  return true;
 }
 
 }  // namespace
@@ -72,6 +95,10 @@ RewriteCounts RewriteFile(const std::wstring& file, const std::wstring& backup, 
   platform::CopyFileOverwriting(file, backup);
 
   RewriteCounts counts;
+  if (!IsText(backup)) {
+    counts.notText = true;
+    return counts;
+  }
   counts.encoding = EncodingOf(reader, ReadHead(backup));
   const LineMatcher matcher(search, counts.encoding.kind);
   const std::string replacementLine = EncodeLine(reader, counts.encoding, replacement);

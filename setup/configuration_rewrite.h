@@ -12,6 +12,8 @@
 namespace setup {
 
 struct RewriteCounts {
+  // The file is no text that the rewrite can take (UTF-16, or NUL bytes) and was left as it was.
+  bool notText = false;
   std::size_t linesRead = 0;
   std::size_t linesReplaced = 0;
   Encoding encoding;  // what the file's lines were taken as
@@ -19,7 +21,8 @@ struct RewriteCounts {
 
 // Copies file onto backup, then writes file anew from backup line by line. The backup is complete
 // before the file is emptied, so an interrupted rewrite never loses the file's content. Memory is
-// bounded by the longest line.
+// bounded by the longest line. A file that is not text is only copied onto its backup: its lines
+// cannot be told apart, and rewriting its bytes as lines would corrupt it.
 RewriteCounts RewriteFile(const std::wstring& file, const std::wstring& backup, Reader reader,
                           std::wstring_view search, const FolderLine& replacement);
 

@@ -1,5 +1,6 @@
 #include <array>
 
+#include "platform/ui.h"
 #include "setup/configuration_rewrite.h"
 #include "setup/run_log.h"
 #include "setup/steps.h"
@@ -35,9 +36,16 @@ void ConfigurationStep(const RunValues& run, RunLog& log) {
         L"</logFile>"}},
   }};
   for (const Rewrite& rewrite : rewrites) {
-    log.Rewritten(rewrite.file, rewrite.backup,
-                  RewriteFile(rewrite.file, rewrite.backup, rewrite.reader, rewrite.search,
-                              rewrite.replacement));
+    const RewriteCounts counts = RewriteFile(rewrite.file, rewrite.backup, rewrite.reader,
+                                             rewrite.search, rewrite.replacement);
+    // The application then reads the file as the distribution shipped it, naming C:\TOMCAT: a
+    // problem for the administrator, not a reason to leave the data source unregistered.
+    if (counts.notText) {
+      platform::ShowMessage(
+          L"設定ファイルがテキストとして読めないため、書き換えませんでした。\r" + rewrite.file,
+          platform::box::kCritical);
+    }
+    log.Rewritten(rewrite.file, rewrite.backup, counts);
   }
 }
 

@@ -5,6 +5,7 @@
 #include "platform/failure.h"
 #include "platform/files.h"
 #include "platform/process.h"
+#include "setup/checksums.h"
 #include "setup/run_log.h"
 #include "setup/steps.h"
 
@@ -39,15 +40,36 @@ constexpr std::array<Deployment, 12> kDeployments{{
     {L"\\TOMCAT\\webapps\\tessal\\xls", Base::kTomcatHome, L"\\webapps\\tessal\\xls"},
 }};
 
+// The files that the rewrite needs after the copies, below the setup folder.
+constexpr std::array<std::wstring_view, 3> kConfigurationFiles{
+    L"\\J2SE\\jre\\lib\\logging.properties",
+    L"\\TOMCAT\\webapps\\tessal\\WEB-INF\\web.xml",
+    L"\\TOMCAT\\webapps\\tessal\\WEB-INF\\classes\\poolman.xml",
+};
+
+// Whether the copy of the file's folder will take it: a plain file, neither hidden nor system.
+bool IsDeployed(const std::wstring& file) {
+  platform::DirectoryListing listing(file, platform::ListingAttributes::kPlainFiles);
+  return !listing.Next().empty();
+}
+
 }  // namespace
 
 void CheckDistribution() {
+  const std::wstring setupFolder = platform::SetupFolder();
   for (const Deployment& row : kDeployments) {
-    const std::wstring source = platform::SetupFolder() + std::wstring(row.source);
+    const std::wstring source = setupFolder + std::wstring(row.source);
     if (!platform::IsFolder(source)) {
       throw platform::SystemFailure(platform::kPathNotFound, source);
     }
   }
+  for (const std::wstring_view name : kConfigurationFiles) {
+    const std::wstring file = setupFolder + std::wstring(name);
+    if (!IsDeployed(file)) {
+      throw platform::SystemFailure(platform::kFileNotFound, file);
+    }
+  }
+  CheckAgainstChecksums(setupFolder);
 }
 
 void DeploymentStep(const RunValues& run, RunLog& log) {

@@ -16,6 +16,18 @@ bool IsDriveLetter(wchar_t c) {
   return (c >= L'A' && c <= L'Z') || (c >= L'a' && c <= L'z');
 }
 
+// The folder without the "\" or "/" that some installers and hand edits leave at its end, so that
+// every path, value and line built from it has one form: "C:\j2sdk1.4.2\" would give JAVA_HOME a
+// trailing "\" (which escapes the quote after "%JAVA_HOME%" on a command line) and Path a second
+// entry "C:\j2sdk1.4.2\\bin". A drive's root keeps its separator: "C:" alone names the current
+// folder of drive C.
+void DropTrailingSeparators(std::wstring& folder) {
+  const std::size_t root = folder.size() >= 2 && folder[1] == L':' ? 3 : 1;
+  while (folder.size() > root && IsSeparator(folder.back())) {
+    folder.pop_back();
+  }
+}
+
 }  // namespace
 
 bool IsFullPath(std::wstring_view folder) {
@@ -47,8 +59,11 @@ ProductFolder FindProductFolder(const Product& product) {
     state = State::kNoFolderName;
   } else if (!IsFullPath(folder)) {
     state = State::kNotFullPath;
-  } else if (!platform::IsFolder(folder)) {
-    state = State::kFolderMissing;
+  } else {
+    DropTrailingSeparators(folder);
+    if (!platform::IsFolder(folder)) {
+      state = State::kFolderMissing;
+    }
   }
   return {state, std::move(folder)};
 }

@@ -33,7 +33,8 @@ struct ProductFolder {
     kFolderMissing,  // no folder of that name
   };
   State state = State::kKeyMissing;
-  std::wstring folder;  // as the key holds it
+  // As the key holds it; a full path without a trailing separator, but a drive root's.
+  std::wstring folder;
 };
 
 // Reads the product's key and looks at the folder it names.

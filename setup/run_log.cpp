@@ -160,6 +160,13 @@ void RunLog::Deployed(std::wstring_view source, std::wstring_view destination, s
 
 void RunLog::Rewritten(std::wstring_view file, std::wstring_view backup,
                        const RewriteCounts& counts) {
+  if (counts.notText) {
+    Write(Joined({L"rewrite ", file,
+                  L": left as deployed, it is not text (UTF-16 or NUL bytes), "
+                  L"backup ",
+                  backup}));
+    return;
+  }
   const std::wstring encoding = platform::FromAnsi(counts.encoding.name);
   const std::wstring readAs =
       counts.encoding.kind == Encoding::Kind::kUnreadable

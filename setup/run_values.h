@@ -6,8 +6,10 @@
 namespace setup {
 
 struct RunValues {
-  std::wstring javaHome;         // the JDK 1.4 folder, as the registry holds it
-  std::wstring tomcatHome;       // the Tomcat 4.1 folder, as the registry holds it
+  // The folders as the registry holds them, without a trailing "\" or "/" (a drive's root keeps
+  // its own).
+  std::wstring javaHome;         // the JDK 1.4 folder
+  std::wstring tomcatHome;       // the Tomcat 4.1 folder
   std::wstring tomcatHomeSlash;  // tomcatHome with every "\" turned into "/"
 };
 

@@ -6,8 +6,11 @@
 
 namespace setup {
 
-// Fails, naming the first packaged folder that the distribution lacks, before the run changes
-// anything: a copy of the distribution that stopped half way must not pass for a whole one.
+// Fails before the run changes anything unless the distribution is whole: its twelve packaged
+// folders, the three configuration files that the rewrite needs, and, where SHA256SUMS lies
+// beside the program, every file it lists with its digest. The failure names the first folder or
+// file that is missing or different, or the list's line that is malformed. A copy of the
+// distribution that stopped half way must not pass for a whole one.
 void CheckDistribution();
 // Writes CATALINA_HOME, CLASSPATH and JAVA_HOME and puts the JDK's bin folder on Path; whether any
 // of the four values changed.

@@ -97,6 +97,9 @@ void SetSetupFolder(std::wstring folder);
 void SetHidden(const std::wstring& path);
 void SetSystem(const std::wstring& path);
 void SetReadOnly(const std::wstring& path);
+// A file that is there but that no one may open to read: no read right on a share, or encrypted
+// by another account.
+void SetUnreadable(const std::wstring& path);
 bool IsReadOnly(const std::wstring& path);
 
 // --- Registry ----------------------------------------------------------------------------------

@@ -62,6 +62,7 @@ struct State {
   std::set<std::string> hidden;  // host paths
   std::set<std::string> system;
   std::set<std::string> readOnly;
+  std::set<std::string> unreadable;
 
   // Keys by their full lower-case path, "hklm\software\...".
   std::map<std::string, RegistryKeyData> keys;

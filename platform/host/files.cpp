@@ -28,6 +28,7 @@ using host_double::detail::HostPath;
 using host_double::detail::TheState;
 
 constexpr std::uint32_t kAccessDenied = 5;
+constexpr std::uint32_t kWriteFault = 29;
 
 class FileDescriptor {
  public:
@@ -78,6 +79,9 @@ void FailIfFaulted(Call call, std::wstring_view path) {
 
 FileDescriptor OpenOrThrow(std::wstring_view path, int flags) {
   const std::string hostPath = HostPath(path);
+  if ((flags & O_ACCMODE) == O_RDONLY && TheState().unreadable.contains(hostPath)) {
+    throw SystemFailure(kAccessDenied, path);
+  }
   const int fd = ::open(hostPath.c_str(), flags | O_CLOEXEC, 0666);
   if (fd < 0) {
     ThrowFileFailure(path);
@@ -112,6 +116,10 @@ void WriteAll(int fd, const char* data, std::size_t size, std::wstring_view path
         continue;
       }
       throw LastSystemFailure(path);
+    }
+    // As on Windows: a write that moves nothing would be tried again for ever.
+    if (written == 0) {
+      throw SystemFailure(kWriteFault, path);
     }
     data += written;
     size -= static_cast<std::size_t>(written);
@@ -269,7 +277,7 @@ DirectoryListing::DirectoryListing(std::wstring_view pattern, ListingAttributes 
   const std::wstring folder(separator == std::wstring_view::npos ? L"."
                                                                  : pattern.substr(0, separator));
   if (const auto code = host_double::detail::TakeFault(Call::kListing, {pattern, folder})) {
-    throw SystemFailure(*code, pattern);
+    throw SystemFailure(*code, folder);
   }
   const std::wstring_view namePattern =
       separator == std::wstring_view::npos ? pattern : pattern.substr(separator + 1);
@@ -278,9 +286,9 @@ DirectoryListing::DirectoryListing(std::wstring_view pattern, ListingAttributes 
   DIR* const directory = ::opendir(hostFolder.c_str());
   if (directory == nullptr) {
     if (errno == ENOENT || errno == ENOTDIR) {
-      return;  // a missing folder has no names to give
+      throw SystemFailure(kPathNotFound, folder);  // as FindFirstFileW says of a missing folder
     }
-    throw LastSystemFailure(pattern);
+    throw LastSystemFailure(folder);
   }
   const auto& state = TheState();
   const std::string prefix = hostFolder + "/";
@@ -328,7 +336,8 @@ void MakeFolder(std::wstring_view path) {
 }
 
 void CopyFileOverwriting(std::wstring_view source, std::wstring_view destination) {
-  // CopyFileW cannot say which file it failed on; the source is there, so it is the copy.
+  // A fault of the copy is about its destination: the source opens, as a test that fails a copy
+  // means it. A source that cannot be opened fails about itself below.
   if (const auto code = host_double::detail::TakeFault(Call::kCopyFile, {source, destination})) {
     throw SystemFailure(*code, destination);
   }
@@ -349,6 +358,10 @@ void CopyFileOverwriting(std::wstring_view source, std::wstring_view destination
       attribute->insert(to);
     }
   }
+}
+
+std::unique_ptr<ByteSource> OpenFileBytes(std::wstring_view path) {
+  return std::make_unique<FileByteSource>(path);
 }
 
 // --- Text files --------------------------------------------------------------------------------
@@ -469,6 +482,9 @@ void SetSystem(const std::wstring& path) {
 }
 void SetReadOnly(const std::wstring& path) {
   detail::TheState().readOnly.insert(detail::HostPath(path));
+}
+void SetUnreadable(const std::wstring& path) {
+  detail::TheState().unreadable.insert(detail::HostPath(path));
 }
 bool IsReadOnly(const std::wstring& path) {
   return detail::TheState().readOnly.contains(detail::HostPath(path));

@@ -28,10 +28,17 @@ bool IsListed(const WIN32_FIND_DATAW& entry, ListingAttributes attributes) {
   return attributes == ListingAttributes::kEveryName || (entry.dwFileAttributes & kNotPlain) == 0;
 }
 
-// The errors that only say that nothing (more) matches.
+// The errors that only say that nothing (more) matches. A folder that is not there
+// (ERROR_PATH_NOT_FOUND) is no empty folder.
 bool MeansNoMatch(DWORD error) {
-  return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ||
-         error == ERROR_NO_MORE_FILES;
+  return error == ERROR_FILE_NOT_FOUND || error == ERROR_NO_MORE_FILES;
+}
+
+// The folder of a listing's pattern, which its failures name: "C:\dir" of "C:\dir\*.*".
+std::wstring FolderOf(std::wstring_view pattern) {
+  const auto separator = pattern.find_last_of(L"\\/");
+  return std::wstring(separator == std::wstring_view::npos ? pattern
+                                                           : pattern.substr(0, separator));
 }
 
 win32::UniqueFile OpenForReading(std::wstring_view path) {
@@ -41,6 +48,15 @@ win32::UniqueFile OpenForReading(std::wstring_view path) {
     throw LastSystemFailure(path);
   }
   return file;
+}
+
+// Whether a file opens for reading as a copy opens its source, sharing it with other readers
+// only, so that a source that the copy could not open is never taken for a readable one.
+bool CanBeRead(const std::wstring& path) {
+  const win32::UniqueFile file(::CreateFileW(path.c_str(), GENERIC_READ,
+                                             FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
+                                             OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  return static_cast<bool>(file);
 }
 
 class FileByteSource : public ByteSource {
@@ -83,6 +99,10 @@ void WriteAll(HANDLE file, std::string_view bytes, std::wstring_view path) {
     if (!::WriteFile(file, bytes.data(), PieceSize(bytes.size()), &written, nullptr)) {
       throw LastSystemFailure(path);
     }
+    // A write that succeeds with nothing written would be tried again for ever.
+    if (written == 0) {
+      throw SystemFailure(ERROR_WRITE_FAULT, path);
+    }
     bytes.remove_prefix(written);
   }
 }
@@ -109,7 +129,7 @@ struct DirectoryListing::State {
       const DWORD error = ::GetLastError();
       find.reset();
       if (!MeansNoMatch(error)) {
-        throw SystemFailure(error, pattern);
+        throw SystemFailure(error, FolderOf(pattern));
       }
       return false;
     }
@@ -125,7 +145,7 @@ DirectoryListing::DirectoryListing(std::wstring_view pattern, ListingAttributes 
   if (!state_->find) {
     const DWORD error = ::GetLastError();
     if (!MeansNoMatch(error)) {
-      throw SystemFailure(error, pattern);
+      throw SystemFailure(error, FolderOf(pattern));
     }
     return;
   }
@@ -160,11 +180,11 @@ void CopyFileOverwriting(std::wstring_view source, std::wstring_view destination
   const std::wstring to(destination);
   if (!::CopyFileW(from.c_str(), to.c_str(), FALSE)) {
     const DWORD error = ::GetLastError();
-    // CopyFileW does not say which of the two files it failed on. A source that cannot even be
-    // looked at is the one (a configuration file that is missing); otherwise it is the copy. The
+    // CopyFileW does not say which of the two files it failed on. A source that cannot be opened
+    // for reading is the one: missing, or visible but not readable (no read right on a share, a
+    // file another account encrypted, one held without sharing). Otherwise it is the copy. The
     // failure report names it: app/failure_policy.h.
-    const bool sourceUnseen = ::GetFileAttributesW(from.c_str()) == INVALID_FILE_ATTRIBUTES;
-    throw SystemFailure(error, sourceUnseen ? source : destination);
+    throw SystemFailure(error, CanBeRead(from) ? destination : source);
   }
   // CopyFileW gives the copy the attributes of its source. From a CD, a read-only share or a
   // folder of files marked read-only, that would deploy files that the run must rewrite next and
@@ -180,6 +200,10 @@ void CopyFileOverwriting(std::wstring_view source, std::wstring_view destination
       throw LastSystemFailure(destination);
     }
   }
+}
+
+std::unique_ptr<ByteSource> OpenFileBytes(std::wstring_view path) {
+  return std::make_unique<FileByteSource>(path);
 }
 
 struct TextFileReader::State {

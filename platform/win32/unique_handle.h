@@ -3,6 +3,8 @@
 #pragma once
 
 #include <windows.h>
+// After windows.h, which WIN32_LEAN_AND_MEAN keeps from including it.
+#include <wincrypt.h>
 
 #include <utility>
 
@@ -66,9 +68,24 @@ struct ModuleTraits {
   static void Close(Value value) { ::FreeLibrary(value); }
 };
 
+// A CryptoAPI provider, and a hash object made in one, which must go before its provider.
+struct CryptProviderTraits {
+  using Value = HCRYPTPROV;
+  static Value Invalid() { return 0; }
+  static void Close(Value value) { ::CryptReleaseContext(value, 0); }
+};
+
+struct CryptHashTraits {
+  using Value = HCRYPTHASH;
+  static Value Invalid() { return 0; }
+  static void Close(Value value) { ::CryptDestroyHash(value); }
+};
+
 using UniqueFile = UniqueHandle<FileHandleTraits>;
 using UniqueFind = UniqueHandle<FindHandleTraits>;
 using UniqueKernelObject = UniqueHandle<KernelObjectTraits>;
 using UniqueModule = UniqueHandle<ModuleTraits>;
+using UniqueCryptProvider = UniqueHandle<CryptProviderTraits>;
+using UniqueCryptHash = UniqueHandle<CryptHashTraits>;
 
 }  // namespace platform::win32

@@ -53,6 +53,19 @@ TEST_F(RewriteTest, AnEmptyFileStaysEmptyAndSoDoesItsBackup) {
   EXPECT_EQ(Rewrite(""), "");
 }
 
+TEST_F(RewriteTest, AFileThatIsNotTextIsLeftAsItWasBesideItsBackup) {
+  using namespace std::string_literals;
+  for (const std::string& bytes : {"\xFF\xFE"
+                                   "C\0:\0/\0T\0"s,
+                                   "\xFE\xFF\0C"s, "C:/TOMCAT\0\r\n"s}) {
+    WriteBytes(file, bytes);
+    EXPECT_TRUE(
+        setup::RewriteFile(file, backup, Reader::kXml, L"C:/TOMCAT", {L"", L"NEW", L""}).notText);
+    EXPECT_EQ(ReadBytes(file), bytes);
+    EXPECT_EQ(ReadBytes(backup), bytes);
+  }
+}
+
 TEST_F(RewriteTest, AMissingFileIsAFailureForTheCaller) {
   EXPECT_THROW(setup::RewriteFile(file, backup, Reader::kXml, L"C:/TOMCAT", {L"", L"NEW", L""}),
                platform::Failure);

@@ -4,11 +4,13 @@
 
 #include "double_fixture.h"
 #include "platform/failure.h"
+#include "support/fails_with.h"
 #include "support/test_files.h"
 
 namespace {
 
 using test_support::Exists;
+using test_support::FailsWith;
 using test_support::ReadBytes;
 using test_support::TempFolder;
 using test_support::WriteBytes;
@@ -63,17 +65,23 @@ TEST_F(FoldersTest, CopyFolderCopiesOnlyThePlainFilesAndOverwrites) {
   EXPECT_FALSE(Exists(to + L"\\system.txt"));
 }
 
-TEST_F(FoldersTest, CopyFolderFromAMissingSourceMakesTheDestinationOnly) {
-  common::FU_CopyFolder(temp / L"nothing", temp / L"made");
+TEST_F(FoldersTest, CopyFolderFromAMissingSourceFailsNamingItAfterMakingTheDestination) {
+  EXPECT_THAT([&] { common::FU_CopyFolder(temp / L"nothing", temp / L"made"); },
+              FailsWith(3, temp / L"nothing"));
   EXPECT_TRUE(test_support::IsFolder(temp / L"made"));
   EXPECT_TRUE(host_double::ShownMessages().empty());
 }
 
-TEST_F(FoldersTest, AFileThatCannotBeCopiedIsLeftToTheCaller) {
+// The report names the source only where it cannot be opened for reading.
+TEST_F(FoldersTest, AFileThatCannotBeCopiedIsLeftToTheCallerNamingTheFileToLookAt) {
   test_support::MakeFolders(temp / L"from");
   WriteBytes(temp / L"from\\a.txt", "x");
   WriteBytes(temp / L"to", "a file where the folder should be");
-  EXPECT_THROW(common::FU_CopyFolder(temp / L"from", temp / L"to"), platform::Failure);
+  EXPECT_THAT([&] { common::FU_CopyFolder(temp / L"from", temp / L"to"); },
+              FailsWith(3, temp / L"to\\a.txt"));
+  host_double::SetUnreadable(temp / L"from\\a.txt");
+  EXPECT_THAT([&] { common::FU_CopyFolder(temp / L"from", temp / L"made"); },
+              FailsWith(5, temp / L"from\\a.txt"));
 }
 
 }  // namespace

@@ -21,12 +21,17 @@ using setup::Outcome;
 using ::testing::AllOf;
 using ::testing::Contains;
 using ::testing::ElementsAre;
+using ::testing::EndsWith;
+using ::testing::Field;
 using ::testing::HasSubstr;
 using ::testing::StartsWith;
+using namespace std::string_literals;
 
 constexpr char kJdkSubKey[] = "SOFTWARE\\JavaSoft\\Java Development Kit\\1.4";
 constexpr char kTomcatSubKey[] = "SOFTWARE\\Apache Software Foundation\\Tomcat\\4.1";
 constexpr char kMarkerSubKey[] = "SOFTWARE\\tessal\\Setup";
+constexpr char kEnvironmentSubKey[] =
+    "SYSTEM\\CurrentControlSet\\Control\\Session Manager\\Environment";
 constexpr wchar_t kConfirm[] = L"セットアップを開始してよろしいですか？";
 
 class MainTest : public DoubleTest {
@@ -215,20 +220,80 @@ TEST(IsFullPath, TakesADriveOrAShareFromItsRoot) {
   }
 }
 
-TEST_F(MainTest, APackagedFolderMissingEndsTheRunBeforeAnythingIsWritten) {
+// The SHA-256 of "abc".
+constexpr char kAbc[] = "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad";
+
+// A distribution that is not whole, and the report that names what is wrong.
+struct NotWhole {
+  const char* name;
+  std::string checksums;  // SHA256SUMS beside the program, if not empty
+  void (*spoil)(const FakeMachine&);
+  std::wstring report;   // but the subject
+  std::wstring subject;  // below the distribution
+};
+
+void PrintTo(const NotWhole& notWhole, std::ostream* out) {
+  *out << notWhole.name;
+}
+
+class NotWholeTest : public MainTest, public ::testing::WithParamInterface<NotWhole> {};
+
+TEST_P(NotWholeTest, EndsTheRunWithTheReportOfWhatIsWrongBeforeAnythingIsWritten) {
+  const NotWhole& notWhole = GetParam();
   machine.RegisterProducts();
-  const std::wstring xls = machine.distribution + L"\\TOMCAT\\webapps\\tessal\\xls";
-  std::filesystem::remove(host_double::detail::HostPath(xls));
+  machine.PackConfigurationFiles();
+  machine.Put(machine.distribution + L"\\J2SE\\bin", L"java.dll", "abc");
+  if (!notWhole.checksums.empty()) {
+    test_support::WriteBytes(machine.distribution + L"\\SHA256SUMS", notWhole.checksums);
+  }
+  notWhole.spoil(machine);
   host_double::ScriptAnswers({6});
   EXPECT_EQ(app::RunProgram(L"setup.exe"), 1603);
   EXPECT_EQ(Prompts().back(),
-            L"実行時エラー '3':\r\n\r\n指定されたパスが見つかりません。\r\n" + xls);
+            L"実行時エラー " + notWhole.report + L"\r\n" + machine.distribution + notWhole.subject);
   EXPECT_TRUE(NothingWritten());
 }
+
+void Remove(const FakeMachine& machine, const wchar_t* path) {
+  std::filesystem::remove(host_double::detail::HostPath(machine.distribution + path));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Distribution, NotWholeTest,
+    ::testing::Values(
+        NotWhole{"PackagedFolder", "",
+                 [](const FakeMachine& m) { Remove(m, L"\\TOMCAT\\webapps\\tessal\\xls"); },
+                 L"'3':\r\n\r\n指定されたパスが見つかりません。",
+                 L"\\TOMCAT\\webapps\\tessal\\xls"},
+        NotWhole{
+            "ConfigurationFile", "",
+            [](const FakeMachine& m) { Remove(m, L"\\TOMCAT\\webapps\\tessal\\WEB-INF\\web.xml"); },
+            L"'2':\r\n\r\n指定されたファイルが見つかりません。",
+            L"\\TOMCAT\\webapps\\tessal\\WEB-INF\\web.xml"},
+        NotWhole{"ListedFileMissing", kAbc + "  J2SE/bin/java.dll\n"s + kAbc + "  J2SE/bin/x.dll\n",
+                 [](const FakeMachine&) {}, L"'2':\r\n\r\n指定されたファイルが見つかりません。",
+                 L"\\J2SE\\bin\\x.dll"},
+        NotWhole{
+            "ListedFileDifferent", kAbc + "  J2SE/bin/java.dll\n"s,
+            [](const FakeMachine& m) { m.Put(m.distribution + L"\\J2SE\\bin", L"java.dll", "ab"); },
+            L"'536870916':\r\n\r\nファイルの内容がSHA256SUMSと一致しません。",
+            L"\\J2SE\\bin\\java.dll"},
+        NotWhole{"ListMalformed", kAbc + "  J2SE/bin/java.dll\r\n"s + kAbc + " J2SE/bin/java.dll",
+                 [](const FakeMachine&) {}, L"'536870917':\r\n\r\n2行目の形式が正しくありません。",
+                 L"\\SHA256SUMS"},
+        NotWhole{"ListUnreadable", kAbc + "  J2SE/bin/java.dll\n"s,
+                 [](const FakeMachine& m) {
+                   host_double::SetUnreadable(m.distribution + L"\\SHA256SUMS");
+                 },
+                 L"'5':\r\n\r\nアクセスが拒否されました。", L"\\SHA256SUMS"}),
+    [](const auto& param) { return std::string(param.param.name); });
 
 TEST_F(MainTest, ACompleteRunWorksThePointerAndReportsCompletion) {
   machine.RegisterProducts();
   machine.PackConfigurationFiles();
+  machine.Put(machine.distribution + L"\\J2SE\\bin", L"java.dll", "abc");
+  test_support::WriteBytes(machine.distribution + L"\\SHA256SUMS",
+                           kAbc + " *./J2SE/bin/java.dll\n"s);
   host_double::ScriptAnswers({6});
   EXPECT_EQ(setup::Main(log, L"1.01"), Outcome::kSetUpRestartRequired);
   EXPECT_EQ(host_double::BusyPointerChanges(), (std::vector<bool>{true, false}));
@@ -240,16 +305,59 @@ TEST_F(MainTest, ACompleteRunWorksThePointerAndReportsCompletion) {
   EXPECT_EQ(last.caption, std::nullopt);
 }
 
+// A folder of the distribution that cannot be listed, after it was found whole, is no empty one.
 TEST_F(MainTest, AFailureNoRoutineTrapsEndsTheProgramWithItsReport) {
-  machine.RegisterProducts();  // no configuration files to rewrite
+  machine.RegisterProducts();
+  machine.PackConfigurationFiles();
   host_double::PutText(kLocalMachine, kMarkerSubKey, "Version", L"1.00");
+  const std::wstring conf = machine.distribution + L"\\TOMCAT\\conf";
+  host_double::Fail(host_double::Call::kListing, 5, host_double::About(conf));
   host_double::ScriptAnswers({6});
   EXPECT_EQ(app::RunProgram(L"setup.exe"), 1603);
-  EXPECT_EQ(Prompts().back(), L"実行時エラー '2':\r\n\r\n指定されたファイルが見つかりません。\r\n" +
-                                  machine.javaHome + L"\\jre\\lib\\logging.properties");
+  EXPECT_EQ(Prompts().back(), L"実行時エラー '5':\r\n\r\nアクセスが拒否されました。\r\n" + conf);
   EXPECT_EQ(host_double::BusyPointerChanges(), (std::vector<bool>{true, false}))
       << "the report shows with the default pointer";
   EXPECT_EQ(Marker(), std::nullopt);
+}
+
+// One form of each folder, whatever its key ends in: every value, Path's entry and its search,
+// the rewritten lines and the data source.
+TEST_F(MainTest, AFolderIsUsedWithoutTheSeparatorItsKeyEndsIn) {
+  machine.RegisterJdk(machine.javaHome + L"\\");
+  machine.RegisterTomcat(machine.tomcatHome + L"//");
+  machine.PackConfigurationFiles();
+  const std::wstring path = L"C:\\Windows;" + machine.javaHome + L"\\bin";
+  host_double::PutText(kLocalMachine, kEnvironmentSubKey, "Path", path, 2);
+  host_double::ScriptAnswers({6});
+  EXPECT_EQ(setup::Main(log), ExitCode::kCompleted);
+  const auto text = [](const char* name) {
+    return host_double::GetText(kLocalMachine, kEnvironmentSubKey, name)->text;
+  };
+  EXPECT_EQ(text("JAVA_HOME"), machine.javaHome + L'\0');
+  EXPECT_EQ(text("CATALINA_HOME"), machine.tomcatHome + L'\0');
+  EXPECT_EQ(text("Path"), path + L'\0') << "left as it was";
+  EXPECT_THAT(test_support::ReadBytes(machine.tomcatHome + L"\\webapps\\tessal\\WEB-INF\\web.xml"),
+              HasSubstr(platform::ToUtf8(machine.tomcatHome) + "\\webapps\\tessal\\<"));
+  EXPECT_THAT(host_double::OdbcCalls().back().attributes,
+              HasSubstr("DBQ=" + platform::ToAnsi(machine.tomcatHome) + "\\webapps"));
+  machine.RegisterJdk(L"C:\\\\");
+  EXPECT_EQ(setup::FindProductFolder(setup::kJdk).folder, L"C:\\") << "a drive's root keeps it";
+}
+
+TEST_F(MainTest, AConfigurationFileThatIsNotTextIsLeftAsDeployedAndTheRunHasAProblem) {
+  machine.RegisterProducts();
+  machine.PackConfigurationFiles();
+  const std::wstring webInf = L"\\webapps\\tessal\\WEB-INF";
+  const std::string utf16 = "\xFF\xFE<\0w\0>\0"s;
+  machine.Put(machine.distribution + L"\\TOMCAT" + webInf, L"web.xml", utf16);
+  host_double::ScriptAnswers({6});
+  EXPECT_EQ(app::RunProgram(L"setup.exe"), static_cast<int>(ExitCode::kCompletedWithProblems));
+  EXPECT_EQ(test_support::ReadBytes(machine.tomcatHome + webInf + L"\\web.xml"), utf16);
+  EXPECT_EQ(test_support::ReadBytes(machine.tomcatHome + webInf + L"\\web.org"), utf16);
+  EXPECT_THAT(host_double::ShownMessages(),
+              Contains(AllOf(Field(&ShownMessage::prompt,
+                                   EndsWith(L"\r" + machine.tomcatHome + webInf + L"\\web.xml")),
+                             Field(&ShownMessage::code, 16))));
 }
 
 TEST(WithSlashes, TurnsEveryBackslashAndLeavesSlashes) {

@@ -8,6 +8,7 @@ folders from the prefix's drive, the message boxes from mbdriver's log.
 from __future__ import annotations
 
 import dataclasses
+import hashlib
 import os
 import pathlib
 import re
@@ -322,6 +323,15 @@ class Machine:
             shutil.copytree(sample / part, target / part)
         for attribute, name in read_attributes(sample):
             self.attrib({"hidden": "+h", "system": "+s"}[attribute], folder + "\\" + name)
+
+    def lay_checksums(self, folder: str = DIST) -> None:
+        """Lays SHA256SUMS in the distribution over every file in it, setup.exe included, as the
+        release folder carries it."""
+        root = self.host_path(folder)
+        files = sorted(p for p in root.rglob("*") if p.is_file() and p.name != "SHA256SUMS")
+        (root / "SHA256SUMS").write_text("".join(
+            f"{hashlib.sha256(p.read_bytes()).hexdigest()}  {p.relative_to(root).as_posix()}\n"
+            for p in files), encoding="utf-8")
 
     def put_setup(self, setup_exe: pathlib.Path, folder: str = DIST) -> str:
         """Copies setup.exe into the distribution; returns its path on the machine."""

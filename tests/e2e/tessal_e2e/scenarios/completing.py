@@ -15,7 +15,9 @@ from ..scenario import Scenario
 
 @scenario()
 def full_run(s: Scenario) -> None:
-    """Yes on a machine as installed: environment, files, configuration and data source."""
+    """Yes on a machine as installed, from a release folder with its SHA256SUMS: environment,
+    files, configuration and data source."""
+    s.machine.lay_checksums(s.dist)
     before, trees, dist = s.machine.registry(), s.trees(), s.machine.tree(s.dist)
     path = before.value(ENVIRONMENT_KEY, "Path")
     s.check_completion("run", s.run("yes"))

@@ -3,6 +3,7 @@ a whole distribution, on a command line that means nothing, without the log aske
 
 from __future__ import annotations
 
+import pathlib
 import shutil
 from typing import Callable
 
@@ -81,6 +82,20 @@ def packaged_folder_missing(s: Scenario) -> tuple[FailureReport, int]:
     return FailureReport(3, folder), Exit.FAILED
 
 
+def listed_file(spoil_file: Callable[[pathlib.Path], object], number: int) -> Spoil:
+    """A release folder with its SHA256SUMS, whose copy then lost a jar or cut it short."""
+    def spoil(s: Scenario) -> tuple[FailureReport, int]:
+        s.machine.lay_checksums()
+        jar = DIST + r"\TOMCAT\webapps\tessal\WEB-INF\lib\poolman.jar"
+        spoil_file(s.machine.host_path(jar))
+        return FailureReport(number, jar), Exit.FAILED
+    return spoil
+
+
+def cut_short(file: pathlib.Path) -> None:
+    file.write_bytes(file.read_bytes()[:file.stat().st_size // 2])
+
+
 # What a run must not take for something to set up: a key that an uninstaller left behind, or a
 # distribution that is not whole.
 NOT_THERE = {
@@ -88,12 +103,16 @@ NOT_THERE = {
     "tomcat_not_full_path": key_names(TOMCAT_KEY, "", r"Apache Group\Tomcat 4.1", NO_TOMCAT),
     "jdk_gone": key_names(JDK_KEY, "JavaHome", r"C:\j2sdk1.4.2_08", NO_JDK),
     "packaged_folder": packaged_folder_missing,
+    "listed_file_missing": listed_file(pathlib.Path.unlink, 2),
+    # The program's own number for a file whose digest is not the one listed.
+    "listed_file_cut_short": listed_file(cut_short, 0x20000004),
 }
 
 
 @scenario(cases=NOT_THERE)
 def not_there(s: Scenario, spoil: Spoil) -> None:
-    """The product's message, or the report of the missing folder, and nothing changed."""
+    """The product's message, or the report of what the distribution lacks, and nothing
+    changed."""
     box, exit_code = spoil(s)
     ends_without_product(s, "run", box, exit_code)
 
