@@ -19,6 +19,13 @@ DataSourceResult ConfigDataSource(std::uint16_t request, const std::wstring& att
 
 }  // namespace
 
+std::array<Attribute, 4> DatabaseAttributes(std::wstring_view databaseFile) {
+  return {{{L"DBQ", std::wstring(databaseFile)},
+           {L"MaxBufferSize", L"2048"},
+           {L"PageTimeout", L"5"},
+           {L"FIL", L"MS Access"}}};
+}
+
 std::wstring AttributeList(std::initializer_list<std::wstring_view> pairs) {
   std::wstring list;
   for (const std::wstring_view pair : pairs) {
@@ -31,10 +38,13 @@ std::wstring AttributeList(std::initializer_list<std::wstring_view> pairs) {
 // The box keeps its one fixed text: the installer's reasons are for the log, where an
 // administrator of many machines reads them.
 DataSourceResult AddDataSource(std::wstring_view name, std::wstring_view databaseFile) {
-  const std::wstring dsn = L"DSN=" + std::wstring(name);
-  const std::wstring dbq = L"DBQ=" + std::wstring(databaseFile);
+  const std::array<Attribute, 4> database = DatabaseAttributes(databaseFile);
+  const auto pair = [](const Attribute& attribute) {
+    return std::wstring(attribute.keyword) + L"=" + attribute.value;
+  };
   const std::wstring attributes =
-      AttributeList({dsn, dbq, L"MaxBufferSize=2048", L"PageTimeout=5", L"FIL=MS Access"});
+      AttributeList({L"DSN=" + std::wstring(name), pair(database[0]), pair(database[1]),
+                     pair(database[2]), pair(database[3])});
   DataSourceResult result = ConfigDataSource(platform::odbc::kAddSystemDsn, attributes);
   if (!result.done) {
     platform::ShowMessage(L"データソース" + std::wstring(name) + L"が登録されませんでした。",

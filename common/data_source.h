@@ -1,6 +1,7 @@
 // The ODBC system data sources of the application's Access database.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <initializer_list>
 #include <string>
@@ -25,6 +26,16 @@ struct DataSourceResult {
   bool done = false;
   std::vector<InstallerError> errors;
 };
+
+// An attribute of a data source, as the ODBC installer takes it ("KEYWORD=value") and keeps it
+// (a value of that name under the data source's key).
+struct Attribute {
+  std::wstring_view keyword;
+  std::wstring value;
+};
+
+// What a data source of the database file holds besides its name and driver.
+[[nodiscard]] std::array<Attribute, 4> DatabaseAttributes(std::wstring_view databaseFile);
 
 // Registers a system data source for the database file; a failure is shown to the user.
 DataSourceResult AddDataSource(std::wstring_view name, std::wstring_view databaseFile);

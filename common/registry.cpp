@@ -164,23 +164,30 @@ bool IsText(std::uint32_t type) {
 // The whole of a text value, however long: the size that the registry answers for a short buffer
 // is taken until the value fits, since another program may change it meanwhile. The text ends at
 // its first NUL, as Windows reads it when it builds the environment.
-std::optional<RegistryText> QueryWholeText(registry::Key key, const std::wstring& valueName) {
+long QueryText(registry::Key key, const std::wstring& valueName, RegistryText& value) {
   std::wstring buffer(kFirstTextBufferSize, L'\0');
   for (;;) {
-    std::uint32_t type = 0;
     auto count = static_cast<std::uint32_t>(buffer.size());
-    const long result = registry::QueryValueWide(key, valueName, type, buffer, count);
+    const long result = registry::QueryValueWide(key, valueName, value.type, buffer, count);
     if (result == registry::kMoreData && count > buffer.size()) {
       buffer.resize(count);
       continue;
     }
-    if (result != registry::kSuccess || !IsText(type)) {
-      return std::nullopt;
+    if (result == registry::kSuccess && IsText(value.type)) {
+      buffer.resize(std::min<std::size_t>(count, buffer.size()));
+      buffer.resize(std::min(buffer.find(L'\0'), buffer.size()));
+      value.text = std::move(buffer);
     }
-    buffer.resize(std::min<std::size_t>(count, buffer.size()));
-    buffer.resize(std::min(buffer.find(L'\0'), buffer.size()));
-    return RegistryText{std::move(buffer), type};
+    return result;
   }
+}
+
+std::optional<RegistryText> QueryWholeText(registry::Key key, const std::wstring& valueName) {
+  RegistryText value;
+  if (QueryText(key, valueName, value) != registry::kSuccess || !IsText(value.type)) {
+    return std::nullopt;
+  }
+  return value;
 }
 
 // Creates or opens the key, then hands it to write(key, result of the create), which writes if it
@@ -250,17 +257,31 @@ std::wstring GetRegistry(std::wstring_view registryPath, std::wstring_view value
   }
 }
 
-std::optional<RegistryText> FindRegistryText(std::wstring_view registryPath,
-                                             std::wstring_view valueName) {
+RegistryRead ReadRegistryText(std::wstring_view registryPath, std::wstring_view valueName) {
   const SplitPath path = Split(registryPath);
   const auto root = LookUpRoot(path.rootName);
+  if (!root) {
+    return {kInvalidParameter, {}};
+  }
   registry::Key opened = 0;
-  if (!root || registry::OpenKey(*root, platform::ToAnsi(path.subKey), registry::kKeyRead,
-                                 opened) != registry::kSuccess) {
-    return std::nullopt;
+  const long result =
+      registry::OpenKey(*root, platform::ToAnsi(path.subKey), registry::kKeyRead, opened);
+  if (result != registry::kSuccess) {
+    return {result, {}};
   }
   const registry::OpenedKey key(opened);
-  return QueryWholeText(key.get(), std::wstring(valueName));
+  RegistryRead read;
+  read.result = QueryText(key.get(), std::wstring(valueName), read.value);
+  return read;
+}
+
+std::optional<RegistryText> FindRegistryText(std::wstring_view registryPath,
+                                             std::wstring_view valueName) {
+  RegistryRead read = ReadRegistryText(registryPath, valueName);
+  if (read.result != registry::kSuccess || !IsText(read.value.type)) {
+    return std::nullopt;
+  }
+  return std::move(read.value);
 }
 
 std::optional<RegistryText> GetRegistryText(std::wstring_view registryPath,

@@ -37,6 +37,16 @@ struct RegistryText {
 std::optional<RegistryText> GetRegistryText(std::wstring_view registryPath,
                                             std::wstring_view valueName);
 
+// A value read as it is, for a caller that only compares: the Win32 result code (2 where the key
+// or the value is not there), and the value's type, with its text where it is REG_SZ or
+// REG_EXPAND_SZ. Shows nothing.
+struct RegistryRead {
+  long result = 0;
+  RegistryText value;
+};
+[[nodiscard]] RegistryRead ReadRegistryText(std::wstring_view registryPath,
+                                            std::wstring_view valueName);
+
 // The text of a value as it is, or nothing where there is none or it cannot be read; shows
 // nothing, for a caller that only compares.
 [[nodiscard]] std::optional<RegistryText> FindRegistryText(std::wstring_view registryPath,

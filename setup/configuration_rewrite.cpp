@@ -1,6 +1,10 @@
 #include "setup/configuration_rewrite.h"
 
+#include <algorithm>
+#include <functional>
 #include <memory>
+#include <optional>
+#include <span>
 #include <vector>
 
 #include "platform/files.h"
@@ -22,10 +26,14 @@ bool IsAscii(std::string_view bytes) {
 // The XML declaration may run over several lines; it ends within the first few of them.
 constexpr std::size_t kHeadLines = 8;
 
-// The first bytes of a file, enough to hold its byte order mark and its XML declaration; line
-// ends come back as line feeds, white space to the declaration.
-std::string ReadHead(const std::wstring& path) {
-  platform::TextFileReader in(path);
+// Opens the bytes that are rewritten from their start, as often as the rewrite reads them.
+using OpenBytes = std::function<std::unique_ptr<platform::ByteSource>()>;
+
+// The first bytes, enough to hold a byte order mark and an XML declaration; line ends come back
+// as line feeds, white space to the declaration.
+std::string ReadHead(const OpenBytes& open) {
+  const std::unique_ptr<platform::ByteSource> bytes = open();
+  platform::LineReader in(*bytes);
   std::string head;
   std::string line;
   for (std::size_t lines = 0; lines < kHeadLines && in.ReadLine(line); ++lines) {
@@ -35,16 +43,14 @@ std::string ReadHead(const std::wstring& path) {
     }
     head += '\n';
   }
-  in.Close();
   return head;
 }
 
-// Whether the rewrite can take the file as lines of bytes: no UTF-16 byte order mark (which
-// UTF-32's little-endian one begins with too), and no NUL, which no text in an encoding that keeps
-// ASCII holds and UTF-16 without a mark does. One pass, in bounded memory, before the file is
-// emptied.
-bool IsText(const std::wstring& path) {
-  const std::unique_ptr<platform::ByteSource> file = platform::OpenFileBytes(path);
+// Whether the rewrite can take the bytes as lines: no UTF-16 byte order mark (which UTF-32's
+// little-endian one begins with too), and no NUL, which no text in an encoding that keeps ASCII
+// holds and UTF-16 without a mark does. One pass, in bounded memory, before anything is emptied.
+bool IsText(const OpenBytes& open) {
+  const std::unique_ptr<platform::ByteSource> file = open();
   std::vector<char> piece(std::size_t{64} * 1024);
   bool atStart = true;
   for (std::size_t read = 0; (read = file->Read(piece)) != 0; atStart = false) {
@@ -58,6 +64,48 @@ bool IsText(const std::wstring& path) {
   }
   return true;
 }
+
+// The rewrite itself: each line of the bytes, or its replacement, handed to write without its
+// line end. Nothing where the bytes are not text.
+RewriteCounts RewriteLines(const OpenBytes& open, const ConfigurationFile& rewrite,
+                           const std::function<void()>& begin,
+                           const std::function<void(std::string_view)>& write) {
+  RewriteCounts counts;
+  if (!IsText(open)) {
+    counts.notText = true;
+    return counts;
+  }
+  counts.encoding = EncodingOf(rewrite.reader, ReadHead(open));
+  const LineMatcher matcher(rewrite.search, counts.encoding.kind);
+  const std::string replacementLine =
+      EncodeLine(rewrite.reader, counts.encoding, rewrite.replacement);
+  const std::unique_ptr<platform::ByteSource> bytes = open();
+  platform::LineReader in(*bytes);
+  begin();
+  std::string line;
+  while (in.ReadLine(line)) {
+    ++counts.linesRead;
+    const bool replaced = matcher.Matches(line);
+    counts.linesReplaced += replaced ? 1 : 0;
+    write(replaced ? std::string_view(replacementLine) : std::string_view(line));
+  }
+  return counts;
+}
+
+// Bytes already read, given again from their start at each open.
+class HeldBytes final : public platform::ByteSource {
+ public:
+  explicit HeldBytes(std::string_view bytes) : rest_(bytes) {}
+  std::size_t Read(std::span<char> buffer) override {
+    const std::size_t count = std::min(buffer.size(), rest_.size());
+    std::copy_n(rest_.begin(), count, buffer.begin());
+    rest_.remove_prefix(count);
+    return count;
+  }
+
+ private:
+  std::string_view rest_;
+};
 
 }  // namespace
 
@@ -90,33 +138,51 @@ bool LineMatcher::Matches(std::string_view line) const {
   return text.find(search_) != std::wstring::npos;
 }
 
-RewriteCounts RewriteFile(const std::wstring& file, const std::wstring& backup, Reader reader,
-                          std::wstring_view search, const FolderLine& replacement) {
-  platform::CopyFileOverwriting(file, backup);
-
-  RewriteCounts counts;
-  if (!IsText(backup)) {
-    counts.notText = true;
-    return counts;
+RewriteCounts RewriteFile(const ConfigurationFile& rewrite) {
+  platform::CopyFileOverwriting(rewrite.file, rewrite.backup);
+  // The file is emptied only once its backup is known to be text that the rewrite takes.
+  std::optional<platform::TextFileWriter> out;
+  const RewriteCounts counts = RewriteLines([&] { return platform::OpenFileBytes(rewrite.backup); },
+                                            rewrite, [&] { out.emplace(rewrite.file); },
+                                            [&](std::string_view line) { out->WriteLine(line); });
+  if (out) {
+    out->Close();
   }
-  counts.encoding = EncodingOf(reader, ReadHead(backup));
-  const LineMatcher matcher(search, counts.encoding.kind);
-  const std::string replacementLine = EncodeLine(reader, counts.encoding, replacement);
-  platform::TextFileReader in(backup);
-  platform::TextFileWriter out(file);
-  std::string line;
-  while (in.ReadLine(line)) {
-    ++counts.linesRead;
-    if (matcher.Matches(line)) {
-      ++counts.linesReplaced;
-      out.WriteLine(replacementLine);
-    } else {
-      out.WriteLine(line);
-    }
-  }
-  in.Close();
-  out.Close();
   return counts;
+}
+
+std::string RewrittenBytes(std::string_view original, const ConfigurationFile& rewrite) {
+  std::string rewritten;
+  const RewriteCounts counts =
+      RewriteLines([&] { return std::make_unique<HeldBytes>(original); }, rewrite, [] {},
+                   [&](std::string_view line) {
+                     rewritten += line;
+                     rewritten += "\r\n";
+                   });
+  return counts.notText ? std::string(original) : rewritten;
+}
+
+std::array<ConfigurationFile, 3> ConfigurationFiles(const RunValues& run) {
+  const std::wstring webInf = run.tomcatHome + L"\\webapps\\tessal\\WEB-INF";
+  return {{
+      {run.javaHome + L"\\jre\\lib\\logging.properties",
+       run.javaHome + L"\\jre\\lib\\logging.org",
+       Reader::kFileHandlerPattern,
+       L"C:/TOMCAT",
+       {L"java.util.logging.FileHandler.pattern = ",
+        run.tomcatHomeSlash + L"/webapps/tessal/logs/system.log", L""}},
+      {webInf + L"\\web.xml",
+       webInf + L"\\web.org",
+       Reader::kXml,
+       L"C:\\TOMCAT",
+       {L"    <param-value>", run.tomcatHome + L"\\webapps\\tessal\\", L"</param-value>"}},
+      {webInf + L"\\classes\\poolman.xml",
+       webInf + L"\\classes\\poolman.org",
+       Reader::kXml,
+       L"C:/TOMCAT",
+       {L"    <logFile>", run.tomcatHomeSlash + L"/webapps/tessal/logs/poolman.log",
+        L"</logFile>"}},
+  }};
 }
 
 }  // namespace setup

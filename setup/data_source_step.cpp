@@ -7,9 +7,13 @@ namespace setup {
 // The old data source goes first, so that the new one holds exactly the attributes given here,
 // whatever was set by hand before.
 void DataSourceStep(const RunValues& run, RunLog& log) {
-  log.DataSourceRemoved(L"TESSAL", common::RemoveDataSource(L"TESSAL"));
-  const std::wstring database = run.tomcatHome + L"\\webapps\\tessal\\TESSAL.mdb";
-  log.DataSourceAdded(L"TESSAL", database, common::AddDataSource(L"TESSAL", database));
+  log.DataSourceRemoved(kDataSourceName, common::RemoveDataSource(kDataSourceName));
+  const std::wstring database = DatabaseFile(run);
+  log.DataSourceAdded(kDataSourceName, database, common::AddDataSource(kDataSourceName, database));
+}
+
+std::wstring DatabaseFile(const RunValues& run) {
+  return run.tomcatHome + L"\\webapps\\tessal\\TESSAL.mdb";
 }
 
 }  // namespace setup

@@ -54,6 +54,11 @@ ProductFolder FindProductFolder(const Product& product) {
   if (folder == common::kError) {
     return {State::kUnreadable, {}};
   }
+  return ProductFolderNamed(std::move(folder));
+}
+
+ProductFolder ProductFolderNamed(std::wstring folder) {
+  using State = ProductFolder::State;
   State state = State::kFound;
   if (folder.empty()) {
     state = State::kNoFolderName;

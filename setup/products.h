@@ -38,7 +38,11 @@ struct ProductFolder {
 };
 
 // Reads the product's key and looks at the folder it names.
-ProductFolder FindProductFolder(const Product& product);
+[[nodiscard]] ProductFolder FindProductFolder(const Product& product);
+
+// What the text that a product's key holds names: a folder that is there, in the one form that
+// every path and value is built from, or why it is none.
+[[nodiscard]] ProductFolder ProductFolderNamed(std::wstring folder);
 
 // Whether a folder is named from a drive's root ("C:\...") or a share's ("\\server\share\..."),
 // so that it means the same folder whatever the current drive and folder are. Windows reads "/"

@@ -19,6 +19,10 @@ void CheckDistribution();
 void DeploymentStep(const RunValues& run, RunLog& log);
 // Backs up and rewrites the configuration files so that they name the real Tomcat folder.
 void ConfigurationStep(const RunValues& run, RunLog& log);
+// The application's data source and the Access database it names.
+inline constexpr std::wstring_view kDataSourceName = L"TESSAL";
+[[nodiscard]] std::wstring DatabaseFile(const RunValues& run);
+
 // Replaces the ODBC system data source of the application's database.
 void DataSourceStep(const RunValues& run, RunLog& log);
 

@@ -68,9 +68,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   WriteAll(file, input);
 
   // The folder's name is ASCII, so its bytes are its characters.
-  setup::RewriteFile(std::wstring(file.begin(), file.end()),
-                     std::wstring(backup.begin(), backup.end()), setup::Reader::kXml, kSearch,
-                     kReplacement);
+  (void)setup::RewriteFile({std::wstring(file.begin(), file.end()),
+                            std::wstring(backup.begin(), backup.end()), setup::Reader::kXml,
+                            kSearch, kReplacement});
 
   fuzz::Require(ReadAll(backup) == input, "the backup is the input");
   const std::string output = ReadAll(file);

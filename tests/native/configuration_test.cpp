@@ -24,8 +24,11 @@ class RewriteTest : public DoubleTest {
   std::string Rewrite(std::string_view bytes, std::wstring_view search = L"C:/TOMCAT",
                       Reader reader = Reader::kXml) {
     WriteBytes(file, bytes);
-    setup::RewriteFile(file, backup, reader, search, {L"", L"NEW", L""});
+    const setup::ConfigurationFile rewrite{file, backup, reader, search, {L"", L"NEW", L""}};
+    (void)setup::RewriteFile(rewrite);
     EXPECT_EQ(ReadBytes(backup), bytes) << "the backup holds the previous content";
+    // What a check of the machine expects, made in memory by the same rules.
+    EXPECT_EQ(setup::RewrittenBytes(bytes, rewrite), ReadBytes(file));
     return ReadBytes(file);
   }
 
@@ -60,15 +63,16 @@ TEST_F(RewriteTest, AFileThatIsNotTextIsLeftAsItWasBesideItsBackup) {
                                    "\xFE\xFF\0C"s, "C:/TOMCAT\0\r\n"s}) {
     WriteBytes(file, bytes);
     EXPECT_TRUE(
-        setup::RewriteFile(file, backup, Reader::kXml, L"C:/TOMCAT", {L"", L"NEW", L""}).notText);
+        setup::RewriteFile({file, backup, Reader::kXml, L"C:/TOMCAT", {L"", L"NEW", L""}}).notText);
     EXPECT_EQ(ReadBytes(file), bytes);
     EXPECT_EQ(ReadBytes(backup), bytes);
   }
 }
 
 TEST_F(RewriteTest, AMissingFileIsAFailureForTheCaller) {
-  EXPECT_THROW(setup::RewriteFile(file, backup, Reader::kXml, L"C:/TOMCAT", {L"", L"NEW", L""}),
-               platform::Failure);
+  EXPECT_THROW(
+      (void)setup::RewriteFile({file, backup, Reader::kXml, L"C:/TOMCAT", {L"", L"NEW", L""}}),
+      platform::Failure);
 }
 
 // A line is searched in its file's own encoding: a multi-byte character never takes the "C" of

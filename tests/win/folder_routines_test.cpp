@@ -85,8 +85,11 @@ TEST_F(FolderRoutinesWin32, TheRewriteKeepsTheLineCountOfUnixFilesAndTheBackupWh
   const std::wstring file = temp / L"logging.properties";
   const std::string original = "a=1\njava.util.logging.FileHandler.pattern = C:/TOMCAT/x.log\nb=2";
   WriteBytes(file, original);
-  setup::RewriteFile(file, temp / L"logging.org", setup::Reader::kFileHandlerPattern, L"C:/TOMCAT",
-                     {L"pattern = ", L"D:/Tomcat/x.log", L""});
+  (void)setup::RewriteFile({file,
+                            temp / L"logging.org",
+                            setup::Reader::kFileHandlerPattern,
+                            L"C:/TOMCAT",
+                            {L"pattern = ", L"D:/Tomcat/x.log", L""}});
   EXPECT_EQ(ReadBytes(file), "a=1\r\npattern = D:/Tomcat/x.log\r\nb=2\r\n");
   EXPECT_EQ(ReadBytes(temp / L"logging.org"), original);
 }

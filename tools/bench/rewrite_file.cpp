@@ -20,9 +20,12 @@ int main(int argc, char** argv) {
     return 2;
   }
   try {
-    setup::RewriteFile(
-        *file, *backup, setup::Reader::kXml, L"C:/TOMCAT",
-        {L"    <logFile>", L"D:/Tomcat/webapps/tessal/logs/poolman.log", L"</logFile>"});
+    (void)setup::RewriteFile(
+        {*file,
+         *backup,
+         setup::Reader::kXml,
+         L"C:/TOMCAT",
+         {L"    <logFile>", L"D:/Tomcat/webapps/tessal/logs/poolman.log", L"</logFile>"}});
   } catch (const platform::Failure& failure) {
     std::cerr << "rewrite_file: failure " << failure.number() << "\n";
     return 1;
