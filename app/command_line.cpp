@@ -5,7 +5,7 @@
 namespace app {
 namespace {
 
-enum class Switch { kQuiet, kLog, kOther };
+enum class Switch { kQuiet, kLog, kVerify, kOther };
 
 bool IsBlank(wchar_t c) {
   return c == L' ' || c == L'\t';
@@ -33,6 +33,9 @@ Switch SwitchOf(std::wstring_view argument) {
   const std::wstring name = FoldCase(argument.substr(1));
   if (name == L"q" || name == L"quiet") {
     return Switch::kQuiet;
+  }
+  if (name == L"verify") {
+    return Switch::kVerify;
   }
   return name == L"log" ? Switch::kLog : Switch::kOther;
 }
@@ -149,6 +152,10 @@ Options ReadOptions(std::span<const std::wstring> arguments) {
       options.quiet = true;
       continue;
     }
+    if (kind == Switch::kVerify) {
+      options.verify = true;
+      continue;
+    }
     // A second log leaves open which file an administrator should read; a switch where the file
     // name belongs means the name was left out.
     const bool fileFollows =
@@ -171,7 +178,8 @@ Options ReadCommandLine(std::wstring_view commandLine) {
 std::wstring UsageMessage(std::wstring_view mistake) {
   return L"引数「" + std::wstring(mistake) +
          L"」が正しくありません。\r\r"
-         L"使い方: setup.exe [/quiet] [/log ファイル名]\r"
+         L"使い方: setup.exe [/verify] [/quiet] [/log ファイル名]\r"
+         L"/verify: セットアップと異なる点を調べます。何も変更しません。\r"
          L"/quiet (/q): メッセージを表示せずにセットアップを行います。\r"
          L"/log: セットアップの記録をファイルに書き込みます。";
 }

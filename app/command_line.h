@@ -18,6 +18,7 @@ std::vector<std::wstring> CommandLineArguments(std::wstring_view commandLine);
 // What the administrator asked for. Switches begin with "/" or "-" and are read in any case.
 struct Options {
   bool quiet = false;                   // /quiet or /q: no box, the question counts as Yes
+  bool verify = false;                  // /verify: compare the machine, change nothing
   std::optional<std::wstring> logFile;  // /log FILE
   // The first argument that means nothing to the program. Such a run shows how the program is
   // used and does nothing else, so that a mistyped switch never waits for a user nobody sees.

@@ -5,6 +5,7 @@
 
 #include "platform/ui.h"
 #include "setup/run.h"
+#include "setup/verify.h"
 
 namespace app {
 namespace {
@@ -26,13 +27,22 @@ setup::Outcome RunSetup(setup::RunLog& log, std::wstring_view version) {
   try {
     return setup::Main(log, version);
   } catch (const std::exception& caught) {
-    return EndByFailure(platform::FailureOf(caught));
+    ShowFailureReport(platform::FailureOf(caught));
+    return setup::Outcome::kFailed;
   }
 }
 
-setup::Outcome EndByFailure(const platform::Failure& failure) {
+setup::Outcome RunVerification(setup::RunLog& log, std::wstring_view version) {
+  try {
+    return setup::Verify(log, version);
+  } catch (const std::exception& caught) {
+    ShowFailureReport(platform::FailureOf(caught));
+    return setup::Outcome::kUnverified;
+  }
+}
+
+void ShowFailureReport(const platform::Failure& failure) {
   platform::ShowMessage(FailureReport(failure), platform::box::kCritical);
-  return setup::Outcome::kFailed;
 }
 
 }  // namespace app

@@ -45,7 +45,11 @@ namespace app {
 // report, kFailed for a failure that no routine trapped.
 [[nodiscard]] setup::Outcome RunSetup(setup::RunLog& log, std::wstring_view version);
 
-// Shows the failure's report and gives the outcome of the run that it ends.
-[[nodiscard]] setup::Outcome EndByFailure(const platform::Failure& failure);
+// Checks the machine (setup::Verify) and gives the check's outcome: after the report of what it
+// could not read, kUnverified.
+[[nodiscard]] setup::Outcome RunVerification(setup::RunLog& log, std::wstring_view version);
+
+// Shows the report of a failure that ends the run.
+void ShowFailureReport(const platform::Failure& failure);
 
 }  // namespace app

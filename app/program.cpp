@@ -43,9 +43,10 @@ setup::Outcome RunAsAsked(const Options& options, bool seen, setup::RunLog& log)
     return setup::Outcome::kInvalidCommandLine;
   }
   if (logFailure) {
-    return EndByFailure(*logFailure);
+    ShowFailureReport(*logFailure);
+    return options.verify ? setup::Outcome::kUnverified : setup::Outcome::kFailed;
   }
-  return RunSetup(log, kVersion);
+  return options.verify ? RunVerification(log, kVersion) : RunSetup(log, kVersion);
 }
 
 }  // namespace

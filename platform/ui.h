@@ -11,6 +11,7 @@ namespace box {
 inline constexpr int kOkOnly = 0;
 inline constexpr int kYesNo = 4;
 inline constexpr int kCritical = 16;
+inline constexpr int kWarning = 48;
 inline constexpr int kInformation = 64;
 inline constexpr int kSystemModal = 4096;
 

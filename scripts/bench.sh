@@ -195,6 +195,14 @@ if ! diff -r "$dist/TOMCAT/$lib" "$products/tomcat/$lib" >/dev/null; then
 fi
 whole_row=$(row "whole quiet run, $dist_files files ($dist_mib MiB)" $results)
 
+# --- The check of the machine that run left (/verify) against the run itself ----------------------
+# Both with SHA256SUMS; the check reads each deployed file and its source once, where the run
+# reads the source and writes the copy.
+ours_command=("$bin/whole_run" "$dist" "$products/jdk" "$products/tomcat" /verify)
+theirs_command=("$bin/whole_run" "$dist" "$products/jdk" "$products/tomcat")
+results=$(compare "$whole_runs" ":" "$fresh_products")
+verify_row=$(row "/verify after the run, $dist_files files ($dist_mib MiB)" $results)
+
 echo "machine: $(nproc) cores, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | sed 's/^ *//')," \
   "$(awk '/MemTotal/ { printf "%.0f GiB", $2 / 1048576 }' /proc/meminfo) RAM," \
   "$(findmnt -no SOURCE,FSTYPE -T "$data" | tr -s ' '), Linux $(uname -r)"
@@ -207,6 +215,10 @@ echo
 echo "| what | with SHA256SUMS: median (min) s | peak RSS MiB | without: median (min) s | peak RSS MiB | with / without |"
 echo "|---|---|---|---|---|---|"
 echo "$whole_row"
+echo
+echo "| what | /verify: median (min) s | peak RSS MiB | the run: median (min) s | peak RSS MiB | /verify / run |"
+echo "|---|---|---|---|---|---|"
+echo "$verify_row"
 echo
 echo "| the per-line work alone, in memory (line_path, best of 200) | MiB/s |"
 echo "|---|---|"

@@ -7,7 +7,9 @@ namespace setup {
 
 enum class Outcome {
 #define SETUP_OUTCOME(name, code, meaning) name,
+#define VERIFY_OUTCOME SETUP_OUTCOME
 #include "setup/outcomes.def"
+#undef VERIFY_OUTCOME
 #undef SETUP_OUTCOME
 };
 
@@ -17,7 +19,9 @@ enum class Outcome {
 #define SETUP_OUTCOME(name, code, meaning) \
   case Outcome::name:                      \
     return code;
+#define VERIFY_OUTCOME SETUP_OUTCOME
 #include "setup/outcomes.def"
+#undef VERIFY_OUTCOME
 #undef SETUP_OUTCOME
   }
   return 1603;
@@ -29,7 +33,9 @@ enum class Outcome {
 #define SETUP_OUTCOME(name, code, meaning) \
   case Outcome::name:                      \
     return L"" meaning;
+#define VERIFY_OUTCOME SETUP_OUTCOME
 #include "setup/outcomes.def"
+#undef VERIFY_OUTCOME
 #undef SETUP_OUTCOME
   }
   return {};

@@ -70,10 +70,17 @@ std::wstring WithSlashes(std::wstring_view folder) {
   return slashed;
 }
 
+bool AnotherCopyIsRunning() {
+  if (!platform::IsPreviousInstanceRunning()) {
+    return false;
+  }
+  platform::ShowMessage(L"setup.exeは既に起動されています。", box::kCritical,
+                        common::kWarningCaption);
+  return true;
+}
+
 Outcome Main(RunLog& log, std::wstring_view version) {
-  if (platform::IsPreviousInstanceRunning()) {
-    platform::ShowMessage(L"setup.exeは既に起動されています。", box::kCritical,
-                          common::kWarningCaption);
+  if (AnotherCopyIsRunning()) {
     return Outcome::kAlreadyRunning;
   }
   const int answer = platform::ShowMessage(L"セットアップを開始してよろしいですか？",

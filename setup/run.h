@@ -15,6 +15,9 @@ namespace setup {
 // does to the run. version is the program's, which the detection marker records.
 [[nodiscard]] Outcome Main(RunLog& log, std::wstring_view version);
 
+// Whether another copy of the program is running, which then has been said.
+[[nodiscard]] bool AnotherCopyIsRunning();
+
 // The folder with every "\" replaced by "/", the form that Java's property and XML files take.
 [[nodiscard]] std::wstring WithSlashes(std::wstring_view folder);
 

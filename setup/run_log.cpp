@@ -200,6 +200,21 @@ void RunLog::Marked(std::wstring_view key, std::wstring_view valueName, std::wst
                 written ? L" written" : L" not written"}));
 }
 
+void RunLog::Differs(const Difference& difference) {
+  switch (difference.kind) {
+    case Difference::Kind::kValue:
+      Write(Joined({L"differs ", difference.what, L": expected ", difference.expected, L", found ",
+                    difference.found ? *difference.found : L"nothing"}));
+      return;
+    case Difference::Kind::kMissing:
+      Write(Joined({L"differs ", difference.what, L": missing"}));
+      return;
+    case Difference::Kind::kContent:
+      Write(Joined({L"differs ", difference.what, L": not the bytes a run leaves"}));
+      return;
+  }
+}
+
 void RunLog::Ended(Outcome outcome) {
   Write(Joined({L"exit ", std::to_wstring(ExitCodeOf(outcome)), L": ", MeaningOf(outcome)}));
 }

@@ -15,6 +15,7 @@
 #include "platform/clock.h"
 #include "platform/files.h"
 #include "setup/configuration_rewrite.h"
+#include "setup/difference.h"
 #include "setup/outcome.h"
 #include "setup/products.h"
 
@@ -48,6 +49,8 @@ class RunLog {
   void DataSourceRemoved(std::wstring_view name, const common::DataSourceResult& result);
   void DataSourceAdded(std::wstring_view name, std::wstring_view databaseFile,
                        const common::DataSourceResult& result);
+  // A place where the machine is not as a run leaves it.
+  void Differs(const Difference& difference);
   // The detection marker, written or not.
   void Marked(std::wstring_view key, std::wstring_view valueName, std::wstring_view version,
               bool written);

@@ -7,8 +7,10 @@
       Every condition of the tasks (when, until, changed_when, failed_when), templated as Ansible
       templates it: over the result of the setup's task as check mode leaves it, skipped and
       without an exit code, no condition may fail, and the setup neither fails nor is retried;
-      over each exit code that OUTCOMES (setup/outcomes.def) defines, the setup fails, is retried,
-      reports a change and restarts the machine as that code asks.
+      over each exit code that OUTCOMES (setup/outcomes.def) defines for a run, the setup fails,
+      is retried, reports a change and restarts the machine as that code asks; over each code of
+      the check (/verify), which runs in check mode too and changes nothing, the check fails, is
+      retried and leads to the setup as that code asks.
 """
 
 import json
@@ -31,6 +33,9 @@ SET_UP = {0, 3010}
 RETRY = {1618}
 RESTART = {3010}
 UNCHANGED = {1602, 1618, 1639}
+# What each code of the check asks: the machine set up (0), or not (1, which the setup mends).
+CHECKED = {0, 1}
+DIFFERS = {1}
 
 
 def tasks(items, inherited=()):
@@ -98,21 +103,29 @@ def holds(condition, variables):
                                             variables)
 
 
-def exit_codes(outcomes):
+def exit_codes(outcomes, kind):
+    """The codes of a run ("SETUP") or of a check ("VERIFY"), which also ends with 1618 and 1639."""
     text = open(outcomes, encoding="utf-8").read()
-    return sorted({int(code) for code in re.findall(r"^SETUP_OUTCOME\(\w+, (\d+),", text, re.M)})
+    codes = {int(code) for code in re.findall(rf"^{kind}_OUTCOME\(\w+, (\d+),", text, re.M)}
+    return sorted(codes | ({1618, 1639} if kind == "VERIFY" else set()))
+
+
+def runs_setup(task, verify):
+    """Whether the task runs setup.exe, for a check (/verify) or for a run."""
+    argv = ModuleArgsParser(task).parse()[1].get("argv") or [""]
+    return str(argv[0]).endswith("setup.exe") and ("/verify" in argv) == verify
 
 
 def conditions(path, outcomes):
     found = playbook_tasks(path)
-    setup = [task for task, _ in found
-             if str(ModuleArgsParser(task).parse()[1].get("argv", [""])[0]).endswith("setup.exe")]
-    if len(setup) != 1 or "register" not in setup[0]:
-        return ["no one registered task runs setup.exe"], 0
+    setup = [task for task, _ in found if runs_setup(task, verify=False)]
+    checks = [task for task, _ in found if runs_setup(task, verify=True)]
+    if len(setup) != 1 or "register" not in setup[0] or len(checks) > 1:
+        return ["not one registered task runs setup.exe, and at most one checks with it"], 0
     setup = setup[0]
     result = setup["register"]
-    # Every other task's result as a run that went well leaves it.
-    others = {task["register"]: {"exists": True, "path": r"C:\staging", "value": "1.00"}
+    # Every other task's result as one that went well leaves it, a check that found a difference.
+    others = {task["register"]: {"exists": True, "path": r"C:\staging", "value": "1.00", "rc": 1}
               for task, _ in found if "register" in task and task is not setup}
     variables = {"inventory_hostname": "machine", **others, **block_variables(play(path))}
     faults, evaluated = [], 0
@@ -139,7 +152,7 @@ def conditions(path, outcomes):
             faults.append(f"{setup['name']}: {key} must be {wanted} where the setup was skipped")
 
     reboot = [task for task, _ in found if "win_reboot" in ModuleArgsParser(task).parse()[0]]
-    for code in exit_codes(outcomes):
+    for code in exit_codes(outcomes, "SETUP"):
         ran = {"changed": True, "rc": code, "stdout": "", "stderr": ""}
         expected = {"failed_when": code not in SET_UP, "until": code not in RETRY,
                     "changed_when": code not in UNCHANGED}
@@ -151,7 +164,30 @@ def conditions(path, outcomes):
             got = evaluate(task, task.get("when", True), f"exit code {code}", ran)
             if got is not None and got is not (code in RESTART):
                 faults.append(f"{task['name']}: restarts {'' if got else 'not '}for {code}")
+    for check in checks:
+        faults += check_conditions(check, setup, found, variables, evaluate, outcomes)
     return faults, evaluated
+
+
+def check_conditions(check, setup, found, variables, evaluate, outcomes):
+    """The check runs in check mode too, changes nothing, and leads to the setup only where the
+    machine differs."""
+    faults = [] if check.get("check_mode") is False else [
+        f"{check['name']}: runs only with check_mode: false in check mode"]
+    inherited = next(conditions for task, conditions in found if task is setup)
+    for code in exit_codes(outcomes, "VERIFY"):
+        ran = {"changed": True, "rc": code, "stdout": "", "stderr": ""}
+        with_check = {**variables, check["register"]: ran}
+        expected = {"failed_when": code not in CHECKED, "until": code not in RETRY,
+                    "changed_when": False}
+        for key, wanted in expected.items():
+            got = holds(check[key], with_check)
+            if got is not wanted:
+                faults.append(f"{check['name']}: {key} is {got} for exit code {code}")
+        setup_runs = all(holds(condition, with_check) for condition in inherited)
+        if setup_runs is not (code in DIFFERS):
+            faults.append(f"{setup['name']}: runs {'' if setup_runs else 'not '}after {code}")
+    return faults
 
 
 def main(argv):

@@ -7,7 +7,8 @@
 namespace platform {
 
 static_assert(box::kOkOnly == MB_OK && box::kYesNo == MB_YESNO && box::kCritical == MB_ICONHAND &&
-              box::kInformation == MB_ICONASTERISK && box::kSystemModal == MB_SYSTEMMODAL);
+              box::kWarning == MB_ICONEXCLAMATION && box::kInformation == MB_ICONASTERISK &&
+              box::kSystemModal == MB_SYSTEMMODAL);
 static_assert(box::kOk == IDOK && box::kYes == IDYES && box::kNo == IDNO);
 
 // A box that cannot be shown answers 0, which matches none of the answers a caller looks for.

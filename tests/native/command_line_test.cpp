@@ -87,6 +87,7 @@ struct Read {
   bool quiet = false;
   std::optional<std::wstring> logFile;
   std::optional<std::wstring> mistake;
+  bool verify = false;
 };
 
 void PrintTo(const Read& read, std::ostream* out) {
@@ -106,6 +107,7 @@ TEST_P(Switches, AreReadAsAsked) {
   EXPECT_EQ(options.quiet, GetParam().quiet);
   EXPECT_EQ(options.logFile, GetParam().logFile);
   EXPECT_EQ(options.mistake, GetParam().mistake);
+  EXPECT_EQ(options.verify, GetParam().verify);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -115,13 +117,15 @@ INSTANTIATE_TEST_SUITE_P(
                       Read{{L"-QuIeT"}, true, {}, {}}, Read{{L"/q", L"/quiet"}, true, {}, {}},
                       Read{{L"/LOG", L"C:\\a.log"}, false, L"C:\\a.log", {}},
                       Read{{L"-log", L"C:\\ログ\\a.log", L"/q"}, true, L"C:\\ログ\\a.log", {}},
-                      Read{{L"/q", L"/Log", L"quiet"}, true, L"quiet", {}}));
+                      Read{{L"/q", L"/Log", L"quiet"}, true, L"quiet", {}},
+                      Read{{L"-VERIFY", L"/q", L"/log", L"a.log"}, true, L"a.log", {}, true}));
 
 INSTANTIATE_TEST_SUITE_P(
     Meaningless, Switches,
     ::testing::Values(Read{{L"/qiet"}, false, {}, L"/qiet"}, Read{{L"quiet"}, false, {}, L"quiet"},
                       Read{{L"/"}, false, {}, L"/"}, Read{{L""}, false, {}, L""},
                       Read{{L"/quiet", L"extra"}, true, {}, L"extra"},
+                      Read{{L"/verify", L"/verfy"}, false, {}, L"/verfy", true},
                       // The file name left out, at the end or before another switch.
                       Read{{L"/log"}, false, {}, L"/log"},
                       Read{{L"/log", L"/quiet"}, true, {}, L"/log"},
@@ -138,7 +142,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(UsageMessage, NamesTheArgumentThatMeantNothing) {
   const std::wstring text = app::UsageMessage(L"/qiet");
   EXPECT_THAT(text, ::testing::StartsWith(L"引数「/qiet」が正しくありません。\r"));
-  EXPECT_THAT(text, ::testing::HasSubstr(L"setup.exe [/quiet] [/log ファイル名]"));
+  EXPECT_THAT(text, ::testing::HasSubstr(L"setup.exe [/verify] [/quiet] [/log ファイル名]"));
 }
 
 }  // namespace

@@ -161,6 +161,22 @@ TEST_F(RunTest, WhereNoOneCanSeeABoxOnlyAQuietRunGoesOn) {
   EXPECT_THAT(host_double::ShownMessages(), IsEmpty());
 }
 
+// A check that cannot read what it compares cannot tell: 1603, and its log says what it could not
+// read, whether a registry value or a deployed file.
+TEST_F(RunTest, ACheckThatCannotReadWhatItComparesEndsWith1603) {
+  ASSERT_EQ(RunLogged(L"/quiet"), 3010);
+  host_double::Fail(host_double::Call::kRegistryQuery, 5);
+  EXPECT_EQ(RunLogged(L"/verify /quiet"), 1603);
+  EXPECT_THAT(Events(), Contains(StartsWith("message 16 [setup] 実行時エラー '5': | ")));
+  const std::wstring web = machine.tomcatHome + L"\\webapps\\tessal\\WEB-INF\\web.xml";
+  host_double::SetUnreadable(web);
+  EXPECT_EQ(RunLogged(L"/verify /quiet"), 1603);
+  const std::vector<std::string> events = Events();
+  EXPECT_THAT(events[events.size() - 2], ::testing::EndsWith(platform::ToUtf8(web)));
+  EXPECT_EQ(events.back(), "exit 1603: not verified: a read failed");
+  EXPECT_THAT(host_double::ShownMessages(), IsEmpty());
+}
+
 // A quiet run that ends early says why in its log only.
 struct EarlyEnd {
   const char* name;

@@ -329,7 +329,7 @@ TEST_F(MainTest, AFolderIsUsedWithoutTheSeparatorItsKeyEndsIn) {
   const std::wstring path = L"C:\\Windows;" + machine.javaHome + L"\\bin";
   host_double::PutText(kLocalMachine, kEnvironmentSubKey, "Path", path, 2);
   host_double::ScriptAnswers({6});
-  EXPECT_EQ(setup::Main(log), ExitCode::kCompleted);
+  EXPECT_EQ(setup::Main(log, L"1.01"), Outcome::kSetUpRestartRequired);
   const auto text = [](const char* name) {
     return host_double::GetText(kLocalMachine, kEnvironmentSubKey, name)->text;
   };
@@ -351,7 +351,7 @@ TEST_F(MainTest, AConfigurationFileThatIsNotTextIsLeftAsDeployedAndTheRunHasAPro
   const std::string utf16 = "\xFF\xFE<\0w\0>\0"s;
   machine.Put(machine.distribution + L"\\TOMCAT" + webInf, L"web.xml", utf16);
   host_double::ScriptAnswers({6});
-  EXPECT_EQ(app::RunProgram(L"setup.exe"), static_cast<int>(ExitCode::kCompletedWithProblems));
+  EXPECT_EQ(app::RunProgram(L"setup.exe"), 1603);
   EXPECT_EQ(test_support::ReadBytes(machine.tomcatHome + webInf + L"\\web.xml"), utf16);
   EXPECT_EQ(test_support::ReadBytes(machine.tomcatHome + webInf + L"\\web.org"), utf16);
   EXPECT_THAT(host_double::ShownMessages(),

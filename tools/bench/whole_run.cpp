@@ -1,6 +1,8 @@
-// whole_run SETUP_FOLDER JAVA_HOME TOMCAT_HOME: a whole quiet run of the program over the double,
-// from the check of the distribution in SETUP_FOLDER to the data source, with the JDK and Tomcat
-// registered at the two folders. Exits with the run's exit code.
+// whole_run SETUP_FOLDER JAVA_HOME TOMCAT_HOME [/verify]: a whole quiet run of the program over the
+// double, from the check of the distribution in SETUP_FOLDER to the data source, with the JDK and
+// Tomcat registered at the two folders; or the check of the machine that such a run leaves. Exits
+// with the run's exit code, or 0 for a check that could tell (the double registers no data source,
+// so it always finds that one difference).
 #include <iostream>
 #include <optional>
 #include <string>
@@ -12,8 +14,9 @@
 #include "platform/text.h"
 
 int main(int argc, char** argv) {
-  if (argc != 4) {
-    std::cerr << "usage: whole_run SETUP_FOLDER JAVA_HOME TOMCAT_HOME\n";
+  const bool verify = argc == 5 && std::string(argv[4]) == "/verify";
+  if (argc != 4 && !verify) {
+    std::cerr << "usage: whole_run SETUP_FOLDER JAVA_HOME TOMCAT_HOME [/verify]\n";
     return 2;
   }
   // The run takes only a full path for a product; the double's drive C: is the host's root.
@@ -30,5 +33,9 @@ int main(int argc, char** argv) {
   host_double::PutString(kLocalMachine, "SOFTWARE\\Apache Software Foundation\\Tomcat\\4.1", "",
                          platform::ToAnsi(*tomcatHome));
   host_double::SetSetupFolder(*setupFolder);
+  if (verify) {
+    const int code = app::RunProgram(L"setup.exe /verify /quiet");
+    return code == 0 || code == 1 ? 0 : code;
+  }
   return app::RunProgram(L"setup.exe /quiet");
 }

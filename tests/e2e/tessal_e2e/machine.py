@@ -31,6 +31,11 @@ WINE_DEBUG_KEY = r"HKEY_CURRENT_USER\Software\Wine\Debug"
 # Every entry of user32 that shows a message box, whichever a program calls, in both widths.
 MESSAGE_BOX_ENTRIES = ";".join(f"user32.{entry}{width}" for entry in (
     "MessageBox", "MessageBoxEx", "MessageBoxIndirect", "MessageBoxTimeout") for width in "AW")
+# The calls that change the registry or the ODBC data sources, by their names in any DLL.
+WRITING_ENTRIES = ";".join(f"{entry}{width}" for entry in (
+    "RegSetValueEx", "RegSetValue", "RegCreateKeyEx", "RegCreateKey", "RegDeleteValue",
+    "RegDeleteKey", "RegDeleteKeyEx", "RegDeleteTree", "SQLConfigDataSource",
+    "SQLWritePrivateProfileString") for width in ("A", "W", ""))
 # Written by Wine itself whenever the machine starts (the display driver's date).
 VOLATILE_KEYS = (HKLM + r"\System\CurrentControlSet\Control\Class"
                  r"\{4d36e968-e325-11ce-bfc1-08002be10318}",)
@@ -83,6 +88,15 @@ def read_attributes(sample: pathlib.Path = SAMPLE) -> list[tuple[str, str]]:
 def windows_path(host: pathlib.Path) -> str:
     """A file of this host as a Windows program in the prefix names it: Wine maps / to Z:."""
     return "Z:" + str(pathlib.Path(host).resolve()).replace("/", "\\")
+
+
+def write_calls(output: pathlib.Path) -> list[str]:
+    """The calls that change the registry or the data sources, as Wine reported them on a run's
+    output for a machine that watches them."""
+    text = output.read_text(encoding="utf-8", errors="replace") if output.exists() else ""
+    names = WRITING_ENTRIES.split(";")
+    return [line for line in text.splitlines()
+            if ":Call " in line and any(f".{name}(" in line for name in names)]
 
 
 def message_box_calls(output: pathlib.Path) -> list[str]:
@@ -165,6 +179,16 @@ class Machine:
         makes it, on that process's output: its relay channel, narrowed to those entries. Unlike
         mbdriver, which sees the boxes that reach the screen, this sees a call that shows none."""
         self.set_value(WINE_DEBUG_KEY, "RelayInclude", Value(REG_SZ, MESSAGE_BOX_ENTRIES))
+        self._debug = "-all,+relay"
+
+    def watch_writes(self, program: str) -> None:
+        """Has Wine report every call that the program (setup.exe) makes to change the registry or
+        the data sources, on its output: its relay channel, narrowed to those entries and to the
+        calls the program itself makes."""
+        self.set_value(WINE_DEBUG_KEY, "RelayInclude", Value(REG_SZ, WRITING_ENTRIES))
+        # Wine reads the list of callers to include only where there is none to exclude.
+        self.delete_value(WINE_DEBUG_KEY, "RelayFromExclude")
+        self.set_value(WINE_DEBUG_KEY, "RelayFromInclude", Value(REG_SZ, program))
         self._debug = "-all,+relay"
 
     def set_environment(self, name: str, value: str) -> None:

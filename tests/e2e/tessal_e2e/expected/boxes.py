@@ -44,7 +44,8 @@ class FailureReport:
 
 def usage(mistake: str) -> Box:
     return Box("setup", f"引数「{mistake}」が正しくありません。\r\r"
-                        "使い方: setup.exe [/quiet] [/log ファイル名]\r"
+                        "使い方: setup.exe [/verify] [/quiet] [/log ファイル名]\r"
+                        "/verify: セットアップと異なる点を調べます。何も変更しません。\r"
                         "/quiet (/q): メッセージを表示せずにセットアップを行います。\r"
                         "/log: セットアップの記録をファイルに書き込みます。", 16)
 

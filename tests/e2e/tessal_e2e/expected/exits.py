@@ -27,7 +27,7 @@ class Outcome(int):
 def _read(definition: pathlib.Path) -> dict[str, Outcome]:
     """The outcomes by name, kSetUpRestartRequired as SET_UP_RESTART_REQUIRED."""
     outcomes = {}
-    for name, code, meaning in re.findall(r'^SETUP_OUTCOME\(k(\w+), (\d+), "(.*)"\)$',
+    for name, code, meaning in re.findall(r'^(?:SETUP|VERIFY)_OUTCOME\(k(\w+), (\d+), "(.*)"\)$',
                                           definition.read_text(encoding="utf-8"), re.MULTILINE):
         constant = re.sub(r"(?<!^)(?=[A-Z])", "_", name).upper()
         outcomes[constant] = Outcome(constant, int(code), meaning)
@@ -47,6 +47,9 @@ class Exit:
     PROBLEM_REPORTED = OUTCOMES["PROBLEM_REPORTED"]
     ALREADY_RUNNING = OUTCOMES["ALREADY_RUNNING"]
     INVALID_COMMAND_LINE = OUTCOMES["INVALID_COMMAND_LINE"]
+    MATCHES = OUTCOMES["MATCHES"]
+    DIFFERS = OUTCOMES["DIFFERS"]
+    UNVERIFIED = OUTCOMES["UNVERIFIED"]
 
     @classmethod
     def of_completion(cls, odbc: bool, first: bool = True) -> Outcome:
