@@ -27,7 +27,9 @@ part() {
 
 # check COMMAND...: one test, counted as passed or failed; the test goes on either way.
 check() {
-  if "$@"; then echo "1 0"; else echo "0 1"; fi >>"$tally"
+  local result="1 0"
+  "$@" || result="0 1"
+  echo "$result" >>"$tally"
 }
 
 # counted STATUS LOG: counts the tests of a ctest run that ended with STATUS and printed LOG, as
