@@ -142,9 +142,9 @@ RewriteCounts RewriteFile(const ConfigurationFile& rewrite) {
   platform::CopyFileOverwriting(rewrite.file, rewrite.backup);
   // The file is emptied only once its backup is known to be text that the rewrite takes.
   std::optional<platform::TextFileWriter> out;
-  const RewriteCounts counts = RewriteLines([&] { return platform::OpenFileBytes(rewrite.backup); },
-                                            rewrite, [&] { out.emplace(rewrite.file); },
-                                            [&](std::string_view line) { out->WriteLine(line); });
+  RewriteCounts counts = RewriteLines([&] { return platform::OpenFileBytes(rewrite.backup); },
+                                      rewrite, [&] { out.emplace(rewrite.file); },
+                                      [&](std::string_view line) { out->WriteLine(line); });
   if (out) {
     out->Close();
   }

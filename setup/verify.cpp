@@ -140,7 +140,9 @@ void CompareFiles(const RunValues& run, Comparison& compare) {
       if (!shipped) {
         throw platform::SystemFailure(platform::kFileNotFound, source + name);
       }
-      const std::wstring deployed = destination + L"\\" + name;
+      std::wstring deployed = destination;
+      deployed += L'\\';
+      deployed += name;
       const ConfigurationFile* rewrite = nullptr;
       for (const ConfigurationFile& candidate : rewrites) {
         rewrite = SamePath(candidate.file, deployed) ? &candidate : rewrite;
