@@ -1,5 +1,6 @@
-// Where each packaged folder of the distribution goes, and which of its files the run rewrites:
-// what a run copies, and what a check of the machine compares.
+// Where each packaged folder of the distribution goes, which of its files the run rewrites, and
+// the application's class path among them: what a run copies and writes, what a check of the
+// machine compares, and what the tests' model of a run reads (it parses this file).
 #pragma once
 
 #include <array>
@@ -43,6 +44,16 @@ inline constexpr std::array<std::wstring_view, 3> kConfigurationFiles{
     L"\\J2SE\\jre\\lib\\logging.properties",
     L"\\TOMCAT\\webapps\\tessal\\WEB-INF\\web.xml",
     L"\\TOMCAT\\webapps\\tessal\\WEB-INF\\classes\\poolman.xml",
+};
+
+// The application's class path below the Tomcat folder, entry by entry: the last without a ";".
+inline constexpr std::array<std::wstring_view, 6> kClassPathSuffixes{
+    L"\\common\\lib\\servlet.jar;",
+    L"\\webapps\\tessal\\WEB-INF\\lib\\jcom.jar;",
+    L"\\webapps\\tessal\\WEB-INF\\lib\\poolman.jar;",
+    L"\\webapps\\tessal\\WEB-INF\\lib\\xercesImpl.jar;",
+    L"\\webapps\\tessal\\WEB-INF\\lib\\xmlParserAPIs.jar;",
+    L"\\webapps\\tessal\\WEB-INF\\classes",
 };
 
 inline const std::wstring& BaseFolder(const RunValues& run, Base base) {

@@ -1,5 +1,7 @@
 #include "setup/environment_step.h"
 
+#include "setup/deployments.h"
+
 #include <array>
 #include <optional>
 
@@ -13,15 +15,6 @@ namespace setup {
 namespace {
 
 namespace registry = platform::registry;
-
-constexpr std::array<std::wstring_view, 6> kClassPathSuffixes{
-    L"\\common\\lib\\servlet.jar;",
-    L"\\webapps\\tessal\\WEB-INF\\lib\\jcom.jar;",
-    L"\\webapps\\tessal\\WEB-INF\\lib\\poolman.jar;",
-    L"\\webapps\\tessal\\WEB-INF\\lib\\xercesImpl.jar;",
-    L"\\webapps\\tessal\\WEB-INF\\lib\\xmlParserAPIs.jar;",
-    L"\\webapps\\tessal\\WEB-INF\\classes",
-};
 
 // Writes a REG_SZ value; whether it changed. A value that was there as it is written needed no
 // change; one that cannot be read is taken as changed, which at worst asks for a restart.

@@ -7,23 +7,8 @@
 #include "platform/host/double_control.h"
 #include "platform/registry.h"
 #include "platform/text.h"
+#include "setup/deployments.h"
 #include "support/test_files.h"
-
-// The packaged folders of a whole distribution, below its folder.
-inline constexpr const wchar_t* kPackagedFolders[] = {
-    L"\\J2SE\\bin",
-    L"\\J2SE\\jre\\lib",
-    L"\\TOMCAT\\conf",
-    L"\\TOMCAT\\webapps\\tessal",
-    L"\\TOMCAT\\webapps\\tessal\\images",
-    L"\\TOMCAT\\webapps\\tessal\\logs",
-    L"\\TOMCAT\\webapps\\tessal\\temp",
-    L"\\TOMCAT\\webapps\\tessal\\WEB-INF",
-    L"\\TOMCAT\\webapps\\tessal\\WEB-INF\\classes",
-    L"\\TOMCAT\\webapps\\tessal\\WEB-INF\\classes\\tessalLib",
-    L"\\TOMCAT\\webapps\\tessal\\WEB-INF\\lib",
-    L"\\TOMCAT\\webapps\\tessal\\xls",
-};
 
 class FakeMachine {
  public:
@@ -31,8 +16,8 @@ class FakeMachine {
       : javaHome(root / L"jdk"), tomcatHome(root / L"tomcat"), distribution(root / L"dist") {
     test_support::MakeFolders(javaHome + L"\\jre");
     test_support::MakeFolders(tomcatHome + L"\\webapps");
-    for (const wchar_t* packaged : kPackagedFolders) {
-      test_support::MakeFolders(distribution + packaged);
+    for (const setup::Deployment& row : setup::kDeployments) {
+      test_support::MakeFolders(distribution + std::wstring(row.source));
     }
     host_double::SetSetupFolder(distribution);
   }

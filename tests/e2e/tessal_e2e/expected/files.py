@@ -8,26 +8,13 @@ import pathlib
 from typing import Callable
 
 from ..machine import SAMPLE, read_attributes
+from . import program
 from .state import Homes
 
 Tree = dict[str, bytes]  # files by their paths below a folder, written with "\\"
 
 # Where each packaged folder goes: (below the distribution, JDK or Tomcat, below that folder).
-DEPLOYMENTS = [
-    (r"J2SE\bin", "jdk", "bin"),
-    (r"J2SE\jre\lib", "jdk", r"jre\lib"),
-    (r"TOMCAT\conf", "tomcat", "conf"),
-    (r"TOMCAT\webapps\tessal", "tomcat", r"webapps\tessal"),
-    (r"TOMCAT\webapps\tessal\images", "tomcat", r"webapps\tessal\images"),
-    (r"TOMCAT\webapps\tessal\logs", "tomcat", r"webapps\tessal\logs"),
-    (r"TOMCAT\webapps\tessal\temp", "tomcat", r"webapps\tessal\temp"),
-    (r"TOMCAT\webapps\tessal\WEB-INF", "tomcat", r"webapps\tessal\WEB-INF"),
-    (r"TOMCAT\webapps\tessal\WEB-INF\classes", "tomcat", r"webapps\tessal\WEB-INF\classes"),
-    (r"TOMCAT\webapps\tessal\WEB-INF\classes\tessalLib", "tomcat",
-     r"webapps\tessal\WEB-INF\classes\tessalLib"),
-    (r"TOMCAT\webapps\tessal\WEB-INF\lib", "tomcat", r"webapps\tessal\WEB-INF\lib"),
-    (r"TOMCAT\webapps\tessal\xls", "tomcat", r"webapps\tessal\xls"),
-]
+DEPLOYMENTS = program.deployments()
 
 
 def xml_text(folder: str) -> str:

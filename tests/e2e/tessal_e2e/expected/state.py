@@ -5,6 +5,7 @@ from __future__ import annotations
 
 from ..machine import JAVA_HOME
 from ..registry import ACCESS_DRIVER, REG_SZ, Value
+from . import program
 
 
 class Homes:
@@ -27,14 +28,7 @@ class Homes:
 
 
 def class_path(tomcat: str) -> str:
-    return ";".join(tomcat + suffix for suffix in (
-        r"\common\lib\servlet.jar",
-        r"\webapps\tessal\WEB-INF\lib\jcom.jar",
-        r"\webapps\tessal\WEB-INF\lib\poolman.jar",
-        r"\webapps\tessal\WEB-INF\lib\xercesImpl.jar",
-        r"\webapps\tessal\WEB-INF\lib\xmlParserAPIs.jar",
-        r"\webapps\tessal\WEB-INF\classes",
-    ))
+    return "".join(tomcat + suffix for suffix in program.class_path_suffixes())
 
 
 def environment(homes: Homes) -> dict[str, Value]:
