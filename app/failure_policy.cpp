@@ -21,24 +21,26 @@ std::wstring FailureReport(const platform::Failure& failure) {
   return report;
 }
 
-}  // namespace
-
-setup::Outcome RunSetup(setup::RunLog& log, std::wstring_view version) {
+// The outcome of the work, or after the report of a failure that no routine trapped, the outcome
+// of a work that such a failure ends.
+template <typename Work>
+setup::Outcome Reporting(const Work& work, setup::Outcome ended) {
   try {
-    return setup::Main(log, version);
+    return work();
   } catch (const std::exception& caught) {
     ShowFailureReport(platform::FailureOf(caught));
-    return setup::Outcome::kFailed;
+    return ended;
   }
 }
 
+}  // namespace
+
+setup::Outcome RunSetup(setup::RunLog& log, std::wstring_view version) {
+  return Reporting([&] { return setup::Main(log, version); }, setup::Outcome::kFailed);
+}
+
 setup::Outcome RunVerification(setup::RunLog& log, std::wstring_view version) {
-  try {
-    return setup::Verify(log, version);
-  } catch (const std::exception& caught) {
-    ShowFailureReport(platform::FailureOf(caught));
-    return setup::Outcome::kUnverified;
-  }
+  return Reporting([&] { return setup::Verify(log, version); }, setup::Outcome::kUnverified);
 }
 
 void ShowFailureReport(const platform::Failure& failure) {

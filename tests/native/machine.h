@@ -2,7 +2,9 @@
 // registered, and a distribution folder beside the program holding the packaged trees.
 #pragma once
 
+#include <optional>
 #include <string>
+#include <string_view>
 
 #include "platform/host/double_control.h"
 #include "platform/registry.h"
@@ -12,6 +14,8 @@
 
 class FakeMachine {
  public:
+  static constexpr char kMarkerSubKey[] = "SOFTWARE\\tessal\\Setup";
+
   FakeMachine()
       : javaHome(root / L"jdk"), tomcatHome(root / L"tomcat"), distribution(root / L"dist") {
     test_support::MakeFolders(javaHome + L"\\jre");
@@ -20,6 +24,16 @@ class FakeMachine {
       test_support::MakeFolders(distribution + std::wstring(row.source));
     }
     host_double::SetSetupFolder(distribution);
+  }
+
+  // The detection marker's version as stored, or nothing; and an earlier run's marker.
+  static std::optional<std::wstring> Marker() {
+    const auto value =
+        host_double::GetText(platform::registry::kLocalMachine, kMarkerSubKey, "Version");
+    return value ? std::optional(value->text) : std::nullopt;
+  }
+  static void PutMarker(std::wstring_view version) {
+    host_double::PutText(platform::registry::kLocalMachine, kMarkerSubKey, "Version", version);
   }
 
   void RegisterJdk(const std::wstring& folder) const {

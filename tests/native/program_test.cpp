@@ -41,12 +41,6 @@ class RunTest : public DoubleTest {
   }
 
   std::wstring Below(const std::wstring& name) const { return machine.root / name; }
-  // The detection marker's version, or nothing.
-  static std::optional<std::wstring> Marker() {
-    const auto value = host_double::GetText(platform::registry::kLocalMachine,
-                                            "SOFTWARE\\tessal\\Setup", "Version");
-    return value ? std::optional(value->text) : std::nullopt;
-  }
 
   FakeMachine machine;
   const std::wstring log = Below(L"ログ 1.log");
@@ -89,17 +83,16 @@ TEST_P(BothModes, AFirstRunEndsWith3010ARepeatWith0AndEachLogsEveryMessage) {
             "1.01 written");
   EXPECT_EQ(events[26], kCompletion);
   EXPECT_EQ(events[27], "exit 3010: set up; services see the environment after a restart");
-  EXPECT_EQ(Marker(), std::wstring(L"1.01") + L'\0');
+  EXPECT_EQ(FakeMachine::Marker(), std::wstring(L"1.01") + L'\0');
 
   EXPECT_EQ(RunInMode(), 0);
   events = Events();
   EXPECT_EQ(events.back(), "exit 0: set up, and no system environment value needed a change");
-  EXPECT_EQ(Marker(), std::wstring(L"1.01") + L'\0');
+  EXPECT_EQ(FakeMachine::Marker(), std::wstring(L"1.01") + L'\0');
 }
 
 TEST_P(BothModes, AProblemReportedOnTheWayEndsWith1603AndLeavesNoMarker) {
-  host_double::PutText(platform::registry::kLocalMachine, "SOFTWARE\\tessal\\Setup", "Version",
-                       L"1.00");
+  FakeMachine::PutMarker(L"1.00");
   // The second request, the add.
   host_double::Fail(host_double::Call::kConfigDataSource, host_double::kOdbcRequestFailed,
                     host_double::Nth(2));
@@ -108,12 +101,12 @@ TEST_P(BothModes, AProblemReportedOnTheWayEndsWith1603AndLeavesNoMarker) {
   const std::vector<std::string> events = Events();
   EXPECT_THAT(events, Contains("message 16 [setup] データソースTESSALが登録されませんでした。"));
   EXPECT_EQ(events.back(), "exit 1603: not set up: a message reported a problem");
-  EXPECT_EQ(Marker(), std::nullopt) << "an earlier run's marker is taken before any change";
+  EXPECT_EQ(FakeMachine::Marker(), std::nullopt)
+      << "an earlier run's marker is taken before any change";
 }
 
 TEST_P(BothModes, AMarkerThatCannotBeTakenAwayEndsTheRunBeforeAnyChange) {
-  host_double::PutText(platform::registry::kLocalMachine, "SOFTWARE\\tessal\\Setup", "Version",
-                       L"1.00");
+  FakeMachine::PutMarker(L"1.00");
   host_double::Fail(host_double::Call::kRegistryDelete, 5);
   EXPECT_EQ(RunInMode(), 1603);
   EXPECT_EQ(host_double::RegistryWriteCount(), 1) << "the delete only";

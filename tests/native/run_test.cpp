@@ -29,7 +29,6 @@ using namespace std::string_literals;
 
 constexpr char kJdkSubKey[] = "SOFTWARE\\JavaSoft\\Java Development Kit\\1.4";
 constexpr char kTomcatSubKey[] = "SOFTWARE\\Apache Software Foundation\\Tomcat\\4.1";
-constexpr char kMarkerSubKey[] = "SOFTWARE\\tessal\\Setup";
 constexpr char kEnvironmentSubKey[] =
     "SYSTEM\\CurrentControlSet\\Control\\Session Manager\\Environment";
 constexpr wchar_t kConfirm[] = L"セットアップを開始してよろしいですか？";
@@ -38,10 +37,6 @@ class MainTest : public DoubleTest {
  protected:
   void RegisterJdk() const { machine.RegisterJdk(machine.javaHome); }
   void RegisterTomcat() const { machine.RegisterTomcat(machine.tomcatHome); }
-  static std::optional<std::wstring> Marker() {
-    const auto value = host_double::GetText(kLocalMachine, kMarkerSubKey, "Version");
-    return value ? std::optional(value->text) : std::nullopt;
-  }
   static bool NothingWritten() {
     return host_double::RegistryWriteCount() == 0 && host_double::OdbcCalls().empty() &&
            host_double::BusyPointerChanges().empty();
@@ -297,7 +292,7 @@ TEST_F(MainTest, ACompleteRunWorksThePointerAndReportsCompletion) {
   host_double::ScriptAnswers({6});
   EXPECT_EQ(setup::Main(log, L"1.01"), Outcome::kSetUpRestartRequired);
   EXPECT_EQ(host_double::BusyPointerChanges(), (std::vector<bool>{true, false}));
-  EXPECT_EQ(Marker(), std::wstring(L"1.01") + L'\0');
+  EXPECT_EQ(FakeMachine::Marker(), std::wstring(L"1.01") + L'\0');
   ASSERT_FALSE(host_double::ShownMessages().empty());
   const ShownMessage& last = host_double::ShownMessages().back();
   EXPECT_EQ(last.prompt, L"セットアップが完了しました。");
@@ -309,7 +304,7 @@ TEST_F(MainTest, ACompleteRunWorksThePointerAndReportsCompletion) {
 TEST_F(MainTest, AFailureNoRoutineTrapsEndsTheProgramWithItsReport) {
   machine.RegisterProducts();
   machine.PackConfigurationFiles();
-  host_double::PutText(kLocalMachine, kMarkerSubKey, "Version", L"1.00");
+  FakeMachine::PutMarker(L"1.00");
   const std::wstring conf = machine.distribution + L"\\TOMCAT\\conf";
   host_double::Fail(host_double::Call::kListing, 5, host_double::About(conf));
   host_double::ScriptAnswers({6});
@@ -317,7 +312,7 @@ TEST_F(MainTest, AFailureNoRoutineTrapsEndsTheProgramWithItsReport) {
   EXPECT_EQ(Prompts().back(), L"実行時エラー '5':\r\n\r\nアクセスが拒否されました。\r\n" + conf);
   EXPECT_EQ(host_double::BusyPointerChanges(), (std::vector<bool>{true, false}))
       << "the report shows with the default pointer";
-  EXPECT_EQ(Marker(), std::nullopt);
+  EXPECT_EQ(FakeMachine::Marker(), std::nullopt);
 }
 
 // One form of each folder, whatever its key ends in: every value, Path's entry and its search,
