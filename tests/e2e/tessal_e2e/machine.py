@@ -13,6 +13,7 @@ import os
 import pathlib
 import re
 import shutil
+import signal
 import subprocess
 import tempfile
 
@@ -83,6 +84,14 @@ def read_attributes(sample: pathlib.Path = SAMPLE) -> list[tuple[str, str]]:
             attribute, name = line.split(None, 1)
             entries.append((attribute, name.strip()))
     return entries
+
+
+def exit_status(status: int) -> str:
+    """A Wine program's status as the failure report gives it: a Windows program's own failure
+    has a code, one ended from outside (its wineserver gone) a signal."""
+    if status < 0:
+        return f"signal {-status} ({signal.strsignal(-status)})"
+    return f"status {status}"
 
 
 def windows_path(host: pathlib.Path) -> str:
@@ -251,7 +260,7 @@ class Machine:
             status, output = self.wine(regedit, "/S", r"C:\changes.reg")
             reg.unlink()
             if status != 0:
-                raise RuntimeError(f"{regedit} failed: {output}")
+                raise RuntimeError(f"{regedit} failed with {exit_status(status)}: {output}")
             self._edits[regedit] = RegEdit()
 
     def registry(self) -> Registry:
