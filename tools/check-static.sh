@@ -15,16 +15,7 @@ scripts/install-deps.sh "${packages[@]}"
 
 # The files of a compile database that lie below the given folders of the tree, one a line.
 sources_in() {
-  python3 - "$@" <<'PY'
-import json, os, sys
-database, folders = sys.argv[1], sys.argv[2:]
-root = os.getcwd() + "/"
-for entry in json.load(open(database)):
-    path = os.path.normpath(os.path.join(entry["directory"], entry["file"]))
-    relative = path[len(root):] if path.startswith(root) else path
-    if relative.endswith(".cpp") and any(relative.startswith(f) for f in folders):
-        print(relative)
-PY
+  python3 tools/compile_sources.py "$@"
 }
 
 # The project's files that end in the given extensions (.cpp .h), one a line: those git knows, or
@@ -98,7 +89,7 @@ fi
 echo "clang-format: ${#formatted[@]} files clean"
 
 # --- flake8 ------------------------------------------------------------------------------------
-# Debian's, which reads .flake8; the Python inside the shell scripts' heredocs is not seen.
+# Debian's, which reads .flake8.
 mapfile -t python_files < <(project_files .py)
 if ! /usr/bin/flake8 "${python_files[@]}"; then
   echo "flake8: FAILED" >&2
