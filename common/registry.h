@@ -8,6 +8,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/error_code.h"
+
 namespace common {
 
 // Results of GetRegistry that are not a value: the key does not exist (nothing was shown), or
@@ -41,7 +43,7 @@ std::optional<RegistryText> GetRegistryText(std::wstring_view registryPath,
 // or the value is not there), and the value's type, with its text where it is REG_SZ or
 // REG_EXPAND_SZ. Shows nothing.
 struct RegistryRead {
-  long result = 0;
+  platform::ErrorCode result = platform::ErrorCode::kSuccess;
   RegistryText value;
 };
 [[nodiscard]] RegistryRead ReadRegistryText(std::wstring_view registryPath,
@@ -59,6 +61,7 @@ bool FU_SetRegistryText(std::wstring_view registryPath, std::wstring_view valueN
 
 // Deletes a value and gives the Win32 result code: success also where the key or the value is not
 // there, since either way none is left. Shows nothing: what a failure means is the caller's.
-[[nodiscard]] long DeleteRegistryValue(std::wstring_view registryPath, std::wstring_view valueName);
+[[nodiscard]] platform::ErrorCode DeleteRegistryValue(std::wstring_view registryPath,
+                                                      std::wstring_view valueName);
 
 }  // namespace common
