@@ -36,7 +36,7 @@ class FileDescriptor {
   ~FileDescriptor() { Reset(); }
   FileDescriptor(const FileDescriptor&) = delete;
   FileDescriptor& operator=(const FileDescriptor&) = delete;
-  int get() const { return fd_; }
+  [[nodiscard]] int get() const { return fd_; }
   int Release() { return std::exchange(fd_, -1); }
   void Reset() {
     if (fd_ >= 0) {

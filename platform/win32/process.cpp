@@ -91,8 +91,8 @@ class Win32GuardCalls final : public GuardCalls {
         !::AddSIDToBoundaryDescriptor(&descriptor, administrators)) {
       return false;
     }
-    // Adding may move the descriptor.
-    boundary.release();
+    // Adding may move the descriptor: the old handle is no longer one to delete.
+    static_cast<void>(boundary.release());
     boundary_.reset(descriptor);
     return true;
   }

@@ -58,7 +58,7 @@ TEST_F(FoldersTest, CopyFolderCopiesOnlyThePlainFilesAndOverwrites) {
   test_support::MarkSystem(from + L"\\system.txt");
   WriteBytes(to + L"\\a.txt", "old and longer");
 
-  common::FU_CopyFolder(from, to);
+  EXPECT_EQ(common::FU_CopyFolder(from, to), 1u) << "the plain file only";
   EXPECT_EQ(ReadBytes(to + L"\\a.txt"), "new");
   EXPECT_FALSE(Exists(to + L"\\sub"));
   EXPECT_FALSE(Exists(to + L"\\hidden.txt"));
@@ -66,7 +66,7 @@ TEST_F(FoldersTest, CopyFolderCopiesOnlyThePlainFilesAndOverwrites) {
 }
 
 TEST_F(FoldersTest, CopyFolderFromAMissingSourceFailsNamingItAfterMakingTheDestination) {
-  EXPECT_THAT([&] { common::FU_CopyFolder(temp / L"nothing", temp / L"made"); },
+  EXPECT_THAT([&] { return common::FU_CopyFolder(temp / L"nothing", temp / L"made"); },
               FailsWith(3, temp / L"nothing"));
   EXPECT_TRUE(test_support::IsFolder(temp / L"made"));
   EXPECT_TRUE(host_double::ShownMessages().empty());
@@ -77,10 +77,10 @@ TEST_F(FoldersTest, AFileThatCannotBeCopiedIsLeftToTheCallerNamingTheFileToLookA
   test_support::MakeFolders(temp / L"from");
   WriteBytes(temp / L"from\\a.txt", "x");
   WriteBytes(temp / L"to", "a file where the folder should be");
-  EXPECT_THAT([&] { common::FU_CopyFolder(temp / L"from", temp / L"to"); },
+  EXPECT_THAT([&] { return common::FU_CopyFolder(temp / L"from", temp / L"to"); },
               FailsWith(3, temp / L"to\\a.txt"));
   host_double::SetUnreadable(temp / L"from\\a.txt");
-  EXPECT_THAT([&] { common::FU_CopyFolder(temp / L"from", temp / L"made"); },
+  EXPECT_THAT([&] { return common::FU_CopyFolder(temp / L"from", temp / L"made"); },
               FailsWith(5, temp / L"from\\a.txt"));
 }
 

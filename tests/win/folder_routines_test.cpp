@@ -50,7 +50,7 @@ TEST_F(FolderRoutinesWin32, CopyFolderLeavesHiddenSystemAndSubFoldersBehind) {
   test_support::MarkHidden(from + L"\\hidden.txt");
   test_support::MarkSystem(from + L"\\system.txt");
 
-  common::FU_CopyFolder(from, temp / L"to");
+  EXPECT_EQ(common::FU_CopyFolder(from, temp / L"to"), 1u) << "the plain file only";
   EXPECT_EQ(ReadBytes(temp / L"to\\plain.txt"), "plain");
   EXPECT_FALSE(Exists(temp / L"to\\hidden.txt"));
   EXPECT_FALSE(Exists(temp / L"to\\system.txt"));
@@ -64,7 +64,7 @@ TEST_F(FolderRoutinesWin32, ReadOnlySourcesGiveWritableCopiesButWhatIsInTheWaySt
   test_support::MakeFolders(from);
   WriteBytes(from + L"\\a.txt", "new");
   test_support::MarkReadOnly(from + L"\\a.txt");
-  common::FU_CopyFolder(from, temp / L"to");
+  EXPECT_EQ(common::FU_CopyFolder(from, temp / L"to"), 1u);
   EXPECT_EQ(ReadBytes(temp / L"to\\a.txt"), "new");
   EXPECT_FALSE(test_support::IsReadOnly(temp / L"to\\a.txt"));
   EXPECT_TRUE(test_support::IsReadOnly(from + L"\\a.txt"));
@@ -72,12 +72,12 @@ TEST_F(FolderRoutinesWin32, ReadOnlySourcesGiveWritableCopiesButWhatIsInTheWaySt
   test_support::MakeFolders(temp / L"read-only");
   WriteBytes(temp / L"read-only\\a.txt", "old");
   test_support::MarkReadOnly(temp / L"read-only\\a.txt");
-  EXPECT_THAT([&] { common::FU_CopyFolder(from, temp / L"read-only"); },
+  EXPECT_THAT([&] { return common::FU_CopyFolder(from, temp / L"read-only"); },
               FailsWith(5, temp / L"read-only\\a.txt"));
   EXPECT_EQ(ReadBytes(temp / L"read-only\\a.txt"), "old");
 
   test_support::MakeFolders(temp / L"blocked\\a.txt");
-  EXPECT_THAT([&] { common::FU_CopyFolder(from, temp / L"blocked"); },
+  EXPECT_THAT([&] { return common::FU_CopyFolder(from, temp / L"blocked"); },
               FailsWith(5, temp / L"blocked\\a.txt"));
 }
 
