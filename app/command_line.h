@@ -13,7 +13,7 @@ namespace app {
 // split by the rules of the Microsoft C runtime, which is how the tools that start the program
 // (cmd, PowerShell, Ansible, Intune) quote what they pass: whitespace separates, double quotes
 // group, backslashes are literal except before a double quote.
-std::vector<std::wstring> CommandLineArguments(std::wstring_view commandLine);
+[[nodiscard]] std::vector<std::wstring> CommandLineArguments(std::wstring_view commandLine);
 
 // What the administrator asked for. Switches begin with "/" or "-" and are read in any case.
 struct Options {
@@ -25,15 +25,15 @@ struct Options {
   std::optional<std::wstring> mistake;
 };
 
-Options ReadOptions(std::span<const std::wstring> arguments);
+[[nodiscard]] Options ReadOptions(std::span<const std::wstring> arguments);
 
 // The options of a whole command line, the program's name first. A line that holds /quiet or /q
 // as a word of its own anywhere after the name is quiet however the rest of it splits: a quoted
 // folder that ends in "\" escapes its closing quote and swallows the switches after it into the
 // file name, and the run must still show no box to a user who is not there.
-Options ReadCommandLine(std::wstring_view commandLine);
+[[nodiscard]] Options ReadCommandLine(std::wstring_view commandLine);
 
 // The text that shows how the program is used, naming the argument that meant nothing.
-std::wstring UsageMessage(std::wstring_view mistake);
+[[nodiscard]] std::wstring UsageMessage(std::wstring_view mistake);
 
 }  // namespace app

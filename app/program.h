@@ -7,6 +7,6 @@ namespace app {
 
 // Runs the setup once, as the whole command line (the program's name first) asks, and gives the
 // program's exit code. Whatever ends the run early does so by app/failure_policy.h.
-int RunProgram(std::wstring_view commandLine);
+[[nodiscard]] int RunProgram(std::wstring_view commandLine);
 
 }  // namespace app

@@ -15,7 +15,7 @@ namespace app {
 // to the question.
 class Session final : public platform::MessageSink {
  public:
-  Session(bool quiet, setup::RunLog& log);
+  [[nodiscard]] Session(bool quiet, setup::RunLog& log);
 
   int Take(std::wstring_view prompt, int code, std::optional<std::wstring_view> caption) override;
 

@@ -38,13 +38,14 @@ struct Attribute {
 [[nodiscard]] std::array<Attribute, 4> DatabaseAttributes(std::wstring_view databaseFile);
 
 // Registers a system data source for the database file; a failure is shown to the user.
-DataSourceResult AddDataSource(std::wstring_view name, std::wstring_view databaseFile);
+[[nodiscard]] DataSourceResult AddDataSource(std::wstring_view name,
+                                             std::wstring_view databaseFile);
 // Removes a system data source; one that does not exist is no failure, so nothing is shown. Done
 // if the ODBC installer says that none is left.
-DataSourceResult RemoveDataSource(std::wstring_view name);
+[[nodiscard]] DataSourceResult RemoveDataSource(std::wstring_view name);
 
 // The pairs, each followed by one NUL. Handed over as a C string, whose own terminator is the
 // second NUL that ends the list.
-std::wstring AttributeList(std::initializer_list<std::wstring_view> pairs);
+[[nodiscard]] std::wstring AttributeList(std::initializer_list<std::wstring_view> pairs);
 
 }  // namespace common

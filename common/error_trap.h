@@ -16,6 +16,6 @@ void ShowWarning(std::wstring_view text);
 // "ｴﾗｰ発生(共通/<routine>) <number>:<description>" for whatever the trap caught: a platform
 // failure, and also one that is not (out of memory, any standard exception), which the routine
 // must report in the same form rather than let it end the program.
-std::wstring TrapMessage(std::wstring_view routine, const std::exception& caught);
+[[nodiscard]] std::wstring TrapMessage(std::wstring_view routine, const std::exception& caught);
 
 }  // namespace common

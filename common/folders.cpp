@@ -24,7 +24,9 @@ bool FU_MkDir(std::wstring_view folder) {
 }
 
 std::size_t FU_CopyFolder(std::wstring_view source, std::wstring_view destination) {
-  FU_MkDir(destination);
+  // A folder that cannot be made has been reported where it failed, and the first copy into it
+  // fails about its file: the copy has nothing to add.
+  static_cast<void>(FU_MkDir(destination));
   const std::wstring from = std::wstring(source) + L"\\";
   const std::wstring to = std::wstring(destination) + L"\\";
   platform::DirectoryListing listing(from + L"*.*", platform::ListingAttributes::kPlainFiles);

@@ -15,13 +15,12 @@ namespace common {
 namespace {
 
 namespace registry = platform::registry;
+using platform::ErrorCode;
 
 // The read buffer: 509 ANSI bytes of text and the NUL that ends it.
 constexpr std::size_t kReadBufferSize = 510;
 // A whole text value is read through a buffer that grows to its size; most fit the first.
 constexpr std::size_t kFirstTextBufferSize = 1024;
-// ERROR_INVALID_PARAMETER: a value type that the routines do not write, a root they do not know.
-constexpr long kInvalidParameter = 87;
 
 struct SplitPath {
   std::wstring rootName;
@@ -128,29 +127,30 @@ enum class Opened {
 };
 
 Opened OpenToRead(std::wstring_view registryPath, std::wstring_view valueName,
-                  registry::Key& opened) {
+                  registry::OpenedKey& key) {
   const SplitPath path = Split(registryPath);
   const auto root = LookUpRoot(path.rootName);
   if (!root) {
     ReportWrongRoot(path.rootName);
     return Opened::kReported;
   }
-  const long result =
-      registry::OpenKey(*root, platform::ToAnsi(path.subKey), registry::kKeyRead, opened);
-  if (result == registry::kFileNotFound) {
+  registry::KeyResult opened =
+      registry::OpenKey(*root, platform::ToAnsi(path.subKey), registry::kKeyRead);
+  if (opened.code == ErrorCode::kFileNotFound) {
     return Opened::kMissing;
   }
-  if (result != registry::kSuccess) {
+  if (opened.code != ErrorCode::kSuccess) {
     Report(L"レジストリキーがオープン出来ません", registryPath, valueName);
     return Opened::kReported;
   }
+  key = std::move(opened.key);
   return Opened::kOpen;
 }
 
 // Only this close is reported: a key closed on the way out of a failure has failed already.
 bool CloseAfterReading(registry::OpenedKey& key, std::wstring_view registryPath,
                        std::wstring_view valueName) {
-  if (key.Close() != registry::kSuccess) {
+  if (key.Close() != ErrorCode::kSuccess) {
     Report(L"レジストリがクローズ出来ません", registryPath, valueName);
     return false;
   }
@@ -164,16 +164,16 @@ bool IsText(std::uint32_t type) {
 // The whole of a text value, however long: the size that the registry answers for a short buffer
 // is taken until the value fits, since another program may change it meanwhile. The text ends at
 // its first NUL, as Windows reads it when it builds the environment.
-long QueryText(registry::Key key, const std::wstring& valueName, RegistryText& value) {
+ErrorCode QueryText(registry::Key key, const std::wstring& valueName, RegistryText& value) {
   std::wstring buffer(kFirstTextBufferSize, L'\0');
   for (;;) {
     auto count = static_cast<std::uint32_t>(buffer.size());
-    const long result = registry::QueryValueWide(key, valueName, value.type, buffer, count);
-    if (result == registry::kMoreData && count > buffer.size()) {
+    const ErrorCode result = registry::QueryValueWide(key, valueName, value.type, buffer, count);
+    if (result == ErrorCode::kMoreData && count > buffer.size()) {
       buffer.resize(count);
       continue;
     }
-    if (result == registry::kSuccess && IsText(value.type)) {
+    if (result == ErrorCode::kSuccess && IsText(value.type)) {
       buffer.resize(std::min<std::size_t>(count, buffer.size()));
       buffer.resize(std::min(buffer.find(L'\0'), buffer.size()));
       value.text = std::move(buffer);
@@ -184,7 +184,7 @@ long QueryText(registry::Key key, const std::wstring& valueName, RegistryText& v
 
 std::optional<RegistryText> QueryWholeText(registry::Key key, const std::wstring& valueName) {
   RegistryText value;
-  if (QueryText(key, valueName, value) != registry::kSuccess || !IsText(value.type)) {
+  if (QueryText(key, valueName, value) != ErrorCode::kSuccess || !IsText(value.type)) {
     return std::nullopt;
   }
   return value;
@@ -203,15 +203,13 @@ bool WriteValue(std::wstring_view registryPath, std::wstring_view valueName,
     return false;
   }
 
-  registry::Key opened = 0;
-  std::uint32_t disposition = 0;
-  const long result = registry::CreateKey(*root, platform::ToAnsi(path.subKey),
-                                          registry::kKeyAllAccess, opened, disposition);
-  registry::OpenedKey key(opened);
-  const long written = write(key.get(), result);
-  key.Close();  // a failed close loses nothing that was written
+  registry::KeyResult created =
+      registry::CreateKey(*root, platform::ToAnsi(path.subKey), registry::kKeyAllAccess);
+  const ErrorCode written = write(created.key.get(), created.code);
+  // A failed close loses nothing that was written.
+  static_cast<void>(created.key.Close());
 
-  if (written != registry::kSuccess) {
+  if (written != ErrorCode::kSuccess) {
     Report(L"レジストリに書き込めません", registryPath, valueName, value);
     return false;
   }
@@ -223,8 +221,8 @@ bool WriteValue(std::wstring_view registryPath, std::wstring_view valueName,
 std::wstring GetRegistry(std::wstring_view registryPath, std::wstring_view valueName) {
   try {
     std::string buffer(kReadBufferSize, ' ');
-    registry::Key opened = 0;
-    switch (OpenToRead(registryPath, valueName, opened)) {
+    registry::OpenedKey key;
+    switch (OpenToRead(registryPath, valueName, key)) {
       case Opened::kMissing:
         return std::wstring(kInvalidKey);
       case Opened::kReported:
@@ -232,12 +230,11 @@ std::wstring GetRegistry(std::wstring_view registryPath, std::wstring_view value
       case Opened::kOpen:
         break;
     }
-    registry::OpenedKey key(opened);
 
     std::uint32_t type = 0;
     auto size = static_cast<std::uint32_t>(buffer.size());
     if (registry::QueryValue(key.get(), platform::ToAnsi(valueName), type, buffer, size) !=
-        registry::kSuccess) {
+        ErrorCode::kSuccess) {
       Report(L"レジストリキー値が取得出来ません", registryPath, valueName);
       return std::wstring(kError);
     }
@@ -261,24 +258,22 @@ RegistryRead ReadRegistryText(std::wstring_view registryPath, std::wstring_view 
   const SplitPath path = Split(registryPath);
   const auto root = LookUpRoot(path.rootName);
   if (!root) {
-    return {kInvalidParameter, {}};
+    return {ErrorCode::kInvalidParameter, {}};
   }
-  registry::Key opened = 0;
-  const long result =
-      registry::OpenKey(*root, platform::ToAnsi(path.subKey), registry::kKeyRead, opened);
-  if (result != registry::kSuccess) {
-    return {result, {}};
+  const registry::KeyResult opened =
+      registry::OpenKey(*root, platform::ToAnsi(path.subKey), registry::kKeyRead);
+  if (opened.code != ErrorCode::kSuccess) {
+    return {opened.code, {}};
   }
-  const registry::OpenedKey key(opened);
   RegistryRead read;
-  read.result = QueryText(key.get(), std::wstring(valueName), read.value);
+  read.result = QueryText(opened.key.get(), std::wstring(valueName), read.value);
   return read;
 }
 
 std::optional<RegistryText> FindRegistryText(std::wstring_view registryPath,
                                              std::wstring_view valueName) {
   RegistryRead read = ReadRegistryText(registryPath, valueName);
-  if (read.result != registry::kSuccess || !IsText(read.value.type)) {
+  if (read.result != ErrorCode::kSuccess || !IsText(read.value.type)) {
     return std::nullopt;
   }
   return std::move(read.value);
@@ -287,11 +282,10 @@ std::optional<RegistryText> FindRegistryText(std::wstring_view registryPath,
 std::optional<RegistryText> GetRegistryText(std::wstring_view registryPath,
                                             std::wstring_view valueName) {
   try {
-    registry::Key opened = 0;
-    if (OpenToRead(registryPath, valueName, opened) != Opened::kOpen) {
+    registry::OpenedKey key;
+    if (OpenToRead(registryPath, valueName, key) != Opened::kOpen) {
       return std::nullopt;
     }
-    registry::OpenedKey key(opened);
     std::optional<RegistryText> value = QueryWholeText(key.get(), std::wstring(valueName));
     if (!value) {
       Report(L"レジストリキー値が取得出来ません", registryPath, valueName);
@@ -310,13 +304,13 @@ std::optional<RegistryText> GetRegistryText(std::wstring_view registryPath,
 bool FU_SetRegistry(std::wstring_view registryPath, std::wstring_view valueName,
                     std::wstring_view value, std::int16_t valueType) {
   try {
-    return WriteValue(registryPath, valueName, value, [&](registry::Key key, long created) {
+    return WriteValue(registryPath, valueName, value, [&](registry::Key key, ErrorCode created) {
       const std::optional<std::string> data = ValueData(value, valueType);
       if (!data) {
         // Writing nothing and answering True would tell the caller a value is there that is not.
-        return kInvalidParameter;
+        return ErrorCode::kInvalidParameter;
       }
-      return created != registry::kSuccess
+      return created != ErrorCode::kSuccess
                  ? created
                  : registry::SetValue(key, platform::ToAnsi(valueName),
                                       static_cast<std::uint32_t>(valueType), *data);
@@ -330,35 +324,35 @@ bool FU_SetRegistry(std::wstring_view registryPath, std::wstring_view valueName,
 bool FU_SetRegistryText(std::wstring_view registryPath, std::wstring_view valueName,
                         const RegistryText& value) {
   try {
-    return WriteValue(registryPath, valueName, value.text, [&](registry::Key key, long created) {
-      if (!IsText(value.type)) {
-        return kInvalidParameter;
-      }
-      return created != registry::kSuccess ? created
-                                           : registry::SetValueWide(key, std::wstring(valueName),
-                                                                    value.type, value.text + L'\0');
-    });
+    return WriteValue(registryPath, valueName, value.text,
+                      [&](registry::Key key, ErrorCode created) {
+                        if (!IsText(value.type)) {
+                          return ErrorCode::kInvalidParameter;
+                        }
+                        return created != ErrorCode::kSuccess
+                                   ? created
+                                   : registry::SetValueWide(key, std::wstring(valueName),
+                                                            value.type, value.text + L'\0');
+                      });
   } catch (const std::exception& caught) {
     ShowWarning(TrapMessage(L"FU_SetRegistryText", caught));
     return false;
   }
 }
 
-long DeleteRegistryValue(std::wstring_view registryPath, std::wstring_view valueName) {
+ErrorCode DeleteRegistryValue(std::wstring_view registryPath, std::wstring_view valueName) {
   const SplitPath path = Split(registryPath);
   const auto root = LookUpRoot(path.rootName);
   if (!root) {
-    return kInvalidParameter;
+    return ErrorCode::kInvalidParameter;
   }
-  registry::Key opened = 0;
-  const long result =
-      registry::OpenKey(*root, platform::ToAnsi(path.subKey), registry::kKeySetValue, opened);
-  if (result != registry::kSuccess) {
-    return result == registry::kFileNotFound ? registry::kSuccess : result;
+  const registry::KeyResult opened =
+      registry::OpenKey(*root, platform::ToAnsi(path.subKey), registry::kKeySetValue);
+  if (opened.code != ErrorCode::kSuccess) {
+    return opened.code == ErrorCode::kFileNotFound ? ErrorCode::kSuccess : opened.code;
   }
-  registry::OpenedKey key(opened);
-  const long deleted = registry::DeleteValue(key.get(), std::wstring(valueName));
-  return deleted == registry::kFileNotFound ? registry::kSuccess : deleted;
+  const ErrorCode deleted = registry::DeleteValue(opened.key.get(), std::wstring(valueName));
+  return deleted == ErrorCode::kFileNotFound ? ErrorCode::kSuccess : deleted;
 }
 
 }  // namespace common

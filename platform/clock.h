@@ -15,6 +15,6 @@ struct LocalTime {
   int millisecond = 0;
 };
 
-LocalTime LocalTimeNow();
+[[nodiscard]] LocalTime LocalTimeNow();
 
 }  // namespace platform

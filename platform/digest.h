@@ -21,7 +21,7 @@ class FileHasher {
 
   // The SHA-256 of the file's bytes, read once from start to end. Fails about the file if it
   // cannot be opened or read.
-  Sha256 Sha256Of(std::wstring_view path);
+  [[nodiscard]] Sha256 Sha256Of(std::wstring_view path);
 
  private:
   struct State;

@@ -22,13 +22,13 @@ enum class ListingAttributes : unsigned {
 // listed, fails about that folder: a copy must never take an unreadable folder for an empty one.
 class DirectoryListing {
  public:
-  DirectoryListing(std::wstring_view pattern, ListingAttributes attributes);
+  [[nodiscard]] DirectoryListing(std::wstring_view pattern, ListingAttributes attributes);
   ~DirectoryListing();
   DirectoryListing(const DirectoryListing&) = delete;
   DirectoryListing& operator=(const DirectoryListing&) = delete;
 
   // The next name, or the empty text when no name is left.
-  std::wstring Next();
+  [[nodiscard]] std::wstring Next();
 
  private:
   struct State;
@@ -37,7 +37,7 @@ class DirectoryListing {
 
 // Whether a folder of that name exists; a file of that name is none. A drive's root ("C:\\") and a
 // share's ("\\\\server\\share") are folders. A name that cannot be looked at counts as missing.
-bool IsFolder(std::wstring_view path);
+[[nodiscard]] bool IsFolder(std::wstring_view path);
 
 // Creates one folder; its parent must exist and the name must be free.
 void MakeFolder(std::wstring_view path);
@@ -50,19 +50,19 @@ void CopyFileOverwriting(std::wstring_view source, std::wstring_view destination
 
 // A file opened to be read as bytes from its start, for one pass over a file of any size in
 // bounded memory. Fails about the file if it cannot be opened for reading; each Read about it too.
-std::unique_ptr<ByteSource> OpenFileBytes(std::wstring_view path);
+[[nodiscard]] std::unique_ptr<ByteSource> OpenFileBytes(std::wstring_view path);
 
 // A text file opened for line input. Lines come back as the file's own ANSI bytes, so that a
 // line that is written back unchanged keeps its bytes exactly.
 class TextFileReader {
  public:
-  explicit TextFileReader(std::wstring_view path);  // fails if the file is missing
+  [[nodiscard]] explicit TextFileReader(std::wstring_view path);  // fails if the file is missing
   ~TextFileReader();
   TextFileReader(const TextFileReader&) = delete;
   TextFileReader& operator=(const TextFileReader&) = delete;
 
   // Reads the next line without its line end; false at the end of the file.
-  bool ReadLine(std::string& line);
+  [[nodiscard]] bool ReadLine(std::string& line);
   // Gives the file back; the destructor does so too, but reports nothing.
   void Close();
 
@@ -75,7 +75,7 @@ class TextFileReader {
 // CR LF. Close reports a failed final write; the destructor flushes what it can.
 class TextFileWriter {
  public:
-  explicit TextFileWriter(std::wstring_view path);
+  [[nodiscard]] explicit TextFileWriter(std::wstring_view path);
   ~TextFileWriter();
   TextFileWriter(const TextFileWriter&) = delete;
   TextFileWriter& operator=(const TextFileWriter&) = delete;
@@ -93,13 +93,13 @@ class TextFileWriter {
 // program may append to the same file without destroying what this one wrote.
 class LogFile {
  public:
-  explicit LogFile(std::wstring_view path);  // created if it does not exist
+  [[nodiscard]] explicit LogFile(std::wstring_view path);  // created if it does not exist
   ~LogFile();
   LogFile(const LogFile&) = delete;
   LogFile& operator=(const LogFile&) = delete;
 
   // Whether the file held nothing when it was opened.
-  bool StartedEmpty() const;
+  [[nodiscard]] bool StartedEmpty() const;
   // Appends the bytes at the file's end, straight to the file, so that a reader sees them at once
   // and a program that is killed loses nothing it has logged.
   void Append(std::string_view bytes);

@@ -5,18 +5,14 @@
 namespace platform {
 namespace {
 
-constexpr std::uint32_t kFileNotFound = 2;
-constexpr std::uint32_t kPathNotFound = 3;
-constexpr std::uint32_t kAccessDenied = 5;
-constexpr std::uint32_t kNotSupported = 50;
-constexpr std::uint32_t kAlreadyExists = 183;
+using enum ErrorCode;
 
 // A copy that made the namespace may end between our create and our open, taking the namespace
 // with it; then it is ours to make. Bounded, for copies that keep coming and going.
 constexpr int kNamespaceTries = 4;
 
-std::uint32_t TakeNamespace(GuardCalls& calls) {
-  std::uint32_t error = calls.CreateNamespace();
+ErrorCode TakeNamespace(GuardCalls& calls) {
+  ErrorCode error = calls.CreateNamespace();
   for (int tries = 1; error == kAlreadyExists && tries < kNamespaceTries; ++tries) {
     error = calls.OpenNamespace();
     if (error == kFileNotFound || error == kPathNotFound) {
@@ -29,19 +25,19 @@ std::uint32_t TakeNamespace(GuardCalls& calls) {
 }  // namespace
 
 bool AnotherCopyHoldsTheGuard(GuardCalls& calls) {
-  const std::uint32_t namespaceError = TakeNamespace(calls);
-  if (namespaceError != 0 && namespaceError != kNotSupported) {
+  const ErrorCode namespaceError = TakeNamespace(calls);
+  if (namespaceError != kSuccess && namespaceError != kNotSupported) {
     throw SystemFailure(namespaceError);
   }
   const GuardPlace place =
-      namespaceError == 0 ? GuardPlace::kPrivateNamespace : GuardPlace::kGlobal;
-  const std::uint32_t mutexError = calls.CreateMutex(place);
+      namespaceError == kSuccess ? GuardPlace::kPrivateNamespace : GuardPlace::kGlobal;
+  const ErrorCode mutexError = calls.CreateMutex(place);
   // In Global\ a mutex made by a copy that another user runs cannot be opened with full access.
   if (mutexError == kAlreadyExists ||
       (place == GuardPlace::kGlobal && mutexError == kAccessDenied)) {
     return true;
   }
-  if (mutexError != 0) {
+  if (mutexError != kSuccess) {
     throw SystemFailure(mutexError);
   }
   return false;

@@ -4,7 +4,7 @@
 // kept apart from them, so that every way through can be walked with scripted answers.
 #pragma once
 
-#include <cstdint>
+#include "platform/error_code.h"
 
 namespace platform {
 
@@ -16,18 +16,18 @@ enum class GuardPlace {
   kGlobal,
 };
 
-// The calls that take the guard. Each answers a Win32 error code: 0 for done, 183
-// (ERROR_ALREADY_EXISTS) for a namespace or mutex that was there already.
+// The calls that take the guard. Each answers a Win32 error code: kSuccess for done,
+// kAlreadyExists for a namespace or mutex that was there already.
 class GuardCalls {
  public:
   virtual ~GuardCalls() = default;
   // CreatePrivateNamespaceW for the guard's boundary, open to administrators and SYSTEM only;
-  // 50 (ERROR_NOT_SUPPORTED) where the system cannot make its boundary.
-  [[nodiscard]] virtual std::uint32_t CreateNamespace() = 0;
+  // kNotSupported where the system cannot make its boundary.
+  [[nodiscard]] virtual ErrorCode CreateNamespace() = 0;
   // OpenPrivateNamespaceW of the namespace that another copy made.
-  [[nodiscard]] virtual std::uint32_t OpenNamespace() = 0;
+  [[nodiscard]] virtual ErrorCode OpenNamespace() = 0;
   // CreateMutexW of the guard's name in that place, held until the program ends.
-  [[nodiscard]] virtual std::uint32_t CreateMutex(GuardPlace place) = 0;
+  [[nodiscard]] virtual ErrorCode CreateMutex(GuardPlace place) = 0;
 };
 
 // Takes the guard; true if another copy holds it. Fails (platform::Failure) where the guard can

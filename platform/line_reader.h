@@ -13,7 +13,7 @@ class ByteSource {
  public:
   virtual ~ByteSource() = default;
   // Fills up to buffer.size() bytes and returns how many; 0 only at the end.
-  virtual std::size_t Read(std::span<char> buffer) = 0;
+  [[nodiscard]] virtual std::size_t Read(std::span<char> buffer) = 0;
 };
 
 // CR LF, a lone LF and a lone CR each end a line. A file written on Unix or by an old Mac tool
@@ -24,11 +24,11 @@ class LineReader {
  public:
   explicit LineReader(ByteSource& source, std::size_t chunkSize = std::size_t{64} * 1024);
 
-  bool AtEnd();
-  bool ReadLine(std::string& line);
+  [[nodiscard]] bool AtEnd();
+  [[nodiscard]] bool ReadLine(std::string& line);
 
  private:
-  bool Fill();
+  [[nodiscard]] bool Fill();
 
   ByteSource& source_;
   std::vector<char> buffer_;

@@ -27,7 +27,7 @@ struct ConfigResult {
 
 // Calls SQLConfigDataSource with no parent window. attributes holds the NUL-separated pairs in
 // ANSI; the string's own terminator supplies the final NUL of the list.
-ConfigResult ConfigDataSource(std::uint16_t request, const std::string& driver,
-                              const std::string& attributes);
+[[nodiscard]] ConfigResult ConfigDataSource(std::uint16_t request, const std::string& driver,
+                                            const std::string& attributes);
 
 }  // namespace platform::odbc

@@ -7,9 +7,9 @@ namespace platform {
 
 // True if another copy of this program is running. The first call takes a machine-wide named
 // mutex and holds it until the program ends, so a later copy sees this one.
-bool IsPreviousInstanceRunning();
+[[nodiscard]] bool IsPreviousInstanceRunning();
 
 // The folder that holds the running program file, without a trailing "\".
-std::wstring SetupFolder();
+[[nodiscard]] std::wstring SetupFolder();
 
 }  // namespace platform

@@ -13,20 +13,20 @@ namespace platform {
 inline constexpr std::uint32_t kCodePageShiftJis = 932;
 
 // Characters that the code page cannot hold become its default character, as Windows does.
-std::string ToAnsi(std::wstring_view text);
+[[nodiscard]] std::string ToAnsi(std::wstring_view text);
 // Bytes that do not form a character of the code page become the Unicode replacement character.
-std::wstring FromAnsi(std::string_view bytes);
+[[nodiscard]] std::wstring FromAnsi(std::string_view bytes);
 // The same for a given code page, whatever the system's is: for a file that declares its own.
-std::wstring FromCodePage(std::uint32_t codePage, std::string_view bytes);
+[[nodiscard]] std::wstring FromCodePage(std::uint32_t codePage, std::string_view bytes);
 // UTF-8 holds every character, where the code page would lose some: for what people read on any
 // Windows, whatever its code page. A lone half of a surrogate pair becomes the replacement
 // character.
-std::string ToUtf8(std::wstring_view text);
+[[nodiscard]] std::string ToUtf8(std::wstring_view text);
 
 // Whether text holds part anywhere, compared as Windows compares file names without regard to
 // case: character by character, each upper-cased by the system's table, with no linguistic rules.
 // Every letter that Windows folds counts, so a folder C:\Ärger\bin is found as c:\ärger\BIN; a
 // full-width letter is still not its half-width form.
-bool ContainsIgnoringCase(std::wstring_view text, std::wstring_view part);
+[[nodiscard]] bool ContainsIgnoringCase(std::wstring_view text, std::wstring_view part);
 
 }  // namespace platform

@@ -53,7 +53,7 @@ class MessageSink {
 // Installs a sink for its own lifetime; whatever took the messages before takes them again after.
 class RoutedMessages {
  public:
-  explicit RoutedMessages(MessageSink& sink);
+  [[nodiscard]] explicit RoutedMessages(MessageSink& sink);
   ~RoutedMessages();
   RoutedMessages(const RoutedMessages&) = delete;
   RoutedMessages& operator=(const RoutedMessages&) = delete;
@@ -69,7 +69,7 @@ void SetBusyPointer(bool busy);
 // report of a failure that ends the run shows with the default pointer.
 class BusyPointer {
  public:
-  BusyPointer();
+  [[nodiscard]] BusyPointer();
   ~BusyPointer();
   BusyPointer(const BusyPointer&) = delete;
   BusyPointer& operator=(const BusyPointer&) = delete;

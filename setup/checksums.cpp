@@ -149,7 +149,7 @@ std::optional<std::vector<ChecksumEntry>> ReadChecksums(const std::wstring& path
   try {
     in.emplace(path);
   } catch (const platform::Failure& failure) {
-    if (failure.number() == platform::kFileNotFound) {
+    if (failure.code() == platform::ErrorCode::kFileNotFound) {
       return std::nullopt;
     }
     throw;

@@ -20,7 +20,7 @@ struct ChecksumEntry {
 // One line of the list: 64 hexadecimal digits, a space, a space or "*" (sha256sum's binary mark),
 // and the file's name in UTF-8 with "/" between its parts. Nothing for a line of any other form,
 // or one whose name could lead out of the folder or means something else to Windows.
-std::optional<ChecksumEntry> ReadChecksumLine(std::string_view line);
+[[nodiscard]] std::optional<ChecksumEntry> ReadChecksumLine(std::string_view line);
 
 // Where the folder holds SHA256SUMS, proves that every file it lists is there with its digest, and
 // fails about the first that is not (missing, unreadable or different); or about the list, naming

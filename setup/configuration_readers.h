@@ -34,7 +34,7 @@ struct Encoding {
 
 // The encoding of a file from its first bytes: for XML its byte order mark, else its declaration,
 // else UTF-8; a properties file is ISO-8859-1 whatever it holds.
-Encoding EncodingOf(Reader reader, std::string_view head);
+[[nodiscard]] Encoding EncodingOf(Reader reader, std::string_view head);
 
 // A line that names the folder: fixed ASCII text around the folder's part, which is written so
 // that the reader gets back every character of it.
@@ -49,6 +49,7 @@ struct FolderLine {
 // that keeps ASCII carries exactly. In the properties file the line is ASCII: each other character
 // a \uXXXX escape, "\" doubled, and "%" doubled for the pattern. A folder of ASCII characters
 // without any of those gives the line's plain bytes.
-std::string EncodeLine(Reader reader, const Encoding& encoding, const FolderLine& line);
+[[nodiscard]] std::string EncodeLine(Reader reader, const Encoding& encoding,
+                                     const FolderLine& line);
 
 }  // namespace setup

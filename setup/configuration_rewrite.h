@@ -48,7 +48,7 @@ struct ConfigurationFile {
 class LineMatcher {
  public:
   LineMatcher(std::wstring_view search, Encoding::Kind encoding);
-  bool Matches(std::string_view line) const;
+  [[nodiscard]] bool Matches(std::string_view line) const;
 
  private:
   std::wstring_view search_;

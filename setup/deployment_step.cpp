@@ -25,13 +25,13 @@ void CheckDistribution() {
   for (const Deployment& row : kDeployments) {
     const std::wstring source = setupFolder + std::wstring(row.source);
     if (!platform::IsFolder(source)) {
-      throw platform::SystemFailure(platform::kPathNotFound, source);
+      throw platform::SystemFailure(platform::ErrorCode::kPathNotFound, source);
     }
   }
   for (const std::wstring_view name : kConfigurationFiles) {
     const std::wstring file = setupFolder + std::wstring(name);
     if (!IsDeployed(file)) {
-      throw platform::SystemFailure(platform::kFileNotFound, file);
+      throw platform::SystemFailure(platform::ErrorCode::kFileNotFound, file);
     }
   }
   CheckAgainstChecksums(setupFolder);

@@ -56,7 +56,7 @@ inline constexpr std::array<std::wstring_view, 6> kClassPathSuffixes{
     L"\\webapps\\tessal\\WEB-INF\\classes",
 };
 
-inline const std::wstring& BaseFolder(const RunValues& run, Base base) {
+[[nodiscard]] inline const std::wstring& BaseFolder(const RunValues& run, Base base) {
   return base == Base::kJavaHome ? run.javaHome : run.tomcatHome;
 }
 

@@ -9,9 +9,9 @@
 namespace setup {
 
 void ForgetSetUp() {
-  const long result = common::DeleteRegistryValue(kMarkerKey, kMarkerValue);
-  if (result != platform::registry::kSuccess) {
-    throw platform::SystemFailure(static_cast<std::uint32_t>(result),
+  const platform::ErrorCode result = common::DeleteRegistryValue(kMarkerKey, kMarkerValue);
+  if (result != platform::ErrorCode::kSuccess) {
+    throw platform::SystemFailure(result,
                                   std::wstring(kMarkerKey) + L"\\" + std::wstring(kMarkerValue));
   }
 }

@@ -11,6 +11,6 @@ inline constexpr std::wstring_view kEnvironmentKey =
     L"HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Control\\Session Manager\\Environment";
 
 // The application's class path below the Tomcat folder, without a trailing ";".
-std::wstring ClassPath(std::wstring_view tomcatHome);
+[[nodiscard]] std::wstring ClassPath(std::wstring_view tomcatHome);
 
 }  // namespace setup

@@ -47,6 +47,6 @@ struct ProductFolder {
 // Whether a folder is named from a drive's root ("C:\...") or a share's ("\\server\share\..."),
 // so that it means the same folder whatever the current drive and folder are. Windows reads "/"
 // as "\" here.
-bool IsFullPath(std::wstring_view folder);
+[[nodiscard]] bool IsFullPath(std::wstring_view folder);
 
 }  // namespace setup

@@ -22,7 +22,7 @@
 namespace setup {
 
 // "2024-05-01 14:02:03.004"
-std::string TimeStamp(const platform::LocalTime& time);
+[[nodiscard]] std::string TimeStamp(const platform::LocalTime& time);
 
 // Without Open, every event is dropped: a run started without /log writes nothing.
 class RunLog {

@@ -38,12 +38,11 @@ constexpr std::size_t kLongestValueShown = 60;
 // A text value, or nothing where there is none; a read that fails is a failure of the check.
 std::optional<common::RegistryText> ValueThere(std::wstring_view key, std::wstring_view name) {
   common::RegistryRead read = common::ReadRegistryText(key, name);
-  if (read.result == registry::kFileNotFound) {
+  if (read.result == platform::ErrorCode::kFileNotFound) {
     return std::nullopt;
   }
-  if (read.result != registry::kSuccess) {
-    throw platform::SystemFailure(static_cast<std::uint32_t>(read.result),
-                                  std::wstring(key) + L"\\" + std::wstring(name));
+  if (read.result != platform::ErrorCode::kSuccess) {
+    throw platform::SystemFailure(read.result, std::wstring(key) + L"\\" + std::wstring(name));
   }
   return std::move(read.value);
 }
@@ -79,8 +78,8 @@ class Comparison {
     try {
       file = platform::OpenFileBytes(path);
     } catch (const platform::Failure& failure) {
-      if (failure.number() == platform::kFileNotFound ||
-          failure.number() == platform::kPathNotFound) {
+      if (failure.code() == platform::ErrorCode::kFileNotFound ||
+          failure.code() == platform::ErrorCode::kPathNotFound) {
         return std::nullopt;
       }
       throw;
@@ -138,7 +137,7 @@ void CompareFiles(const RunValues& run, Comparison& compare) {
     for (std::wstring name = listing.Next(); !name.empty(); name = listing.Next()) {
       const std::optional<std::string> shipped = Comparison::BytesThere(source + name);
       if (!shipped) {
-        throw platform::SystemFailure(platform::kFileNotFound, source + name);
+        throw platform::SystemFailure(platform::ErrorCode::kFileNotFound, source + name);
       }
       std::wstring deployed = destination;
       deployed += L'\\';

@@ -29,8 +29,8 @@ struct HeldValue {
 
   static HeldValue Ansi(std::uint32_t type, std::string bytes);
   static HeldValue Wide(std::uint32_t type, std::wstring text);
-  std::string AnsiBytes() const;
-  std::wstring WideText() const;
+  [[nodiscard]] std::string AnsiBytes() const;
+  [[nodiscard]] std::wstring WideText() const;
 };
 
 struct RegistryKeyData {

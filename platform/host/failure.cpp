@@ -7,8 +7,8 @@
 namespace platform {
 namespace {
 
-std::wstring DescriptionOf(std::uint32_t code) {
-  switch (code) {
+std::wstring DescriptionOf(ErrorCode code) {
+  switch (Number(code)) {
     case 2:
       return L"指定されたファイルが見つかりません。";
     case 3:
@@ -57,12 +57,12 @@ std::uint32_t Win32ErrorFromErrno(int error) {
 
 }  // namespace
 
-Failure SystemFailure(std::uint32_t win32Error, std::wstring_view subject) {
-  return Failure(win32Error, DescriptionOf(win32Error), std::wstring(subject));
+Failure SystemFailure(ErrorCode code, std::wstring_view subject) {
+  return Failure(code, DescriptionOf(code), std::wstring(subject));
 }
 
 Failure LastSystemFailure(std::wstring_view subject) {
-  return SystemFailure(Win32ErrorFromErrno(errno), subject);
+  return SystemFailure(ErrorCode{Win32ErrorFromErrno(errno)}, subject);
 }
 
 }  // namespace platform

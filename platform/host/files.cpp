@@ -27,8 +27,7 @@ using host_double::Call;
 using host_double::detail::HostPath;
 using host_double::detail::TheState;
 
-constexpr std::uint32_t kAccessDenied = 5;
-constexpr std::uint32_t kWriteFault = 29;
+using enum ErrorCode;
 
 class FileDescriptor {
  public:
@@ -37,7 +36,7 @@ class FileDescriptor {
   ~FileDescriptor() { Reset(); }
   FileDescriptor(const FileDescriptor&) = delete;
   FileDescriptor& operator=(const FileDescriptor&) = delete;
-  int get() const { return fd_; }
+  [[nodiscard]] int get() const { return fd_; }
   int Release() { return std::exchange(fd_, -1); }
   void Reset() {
     if (fd_ >= 0) {
@@ -63,7 +62,7 @@ std::string ParentOf(const std::string& hostPath) {
 // Throws the failure that the fault table gives the call about the file, if it gives one.
 void FailIfFaulted(Call call, std::wstring_view path) {
   if (const auto code = host_double::detail::TakeFault(call, {path})) {
-    throw SystemFailure(*code, path);
+    throw SystemFailure(ErrorCode{*code}, path);
   }
 }
 
@@ -277,7 +276,7 @@ DirectoryListing::DirectoryListing(std::wstring_view pattern, ListingAttributes 
   const std::wstring folder(separator == std::wstring_view::npos ? L"."
                                                                  : pattern.substr(0, separator));
   if (const auto code = host_double::detail::TakeFault(Call::kListing, {pattern, folder})) {
-    throw SystemFailure(*code, folder);
+    throw SystemFailure(ErrorCode{*code}, folder);
   }
   const std::wstring_view namePattern =
       separator == std::wstring_view::npos ? pattern : pattern.substr(separator + 1);
@@ -339,7 +338,7 @@ void CopyFileOverwriting(std::wstring_view source, std::wstring_view destination
   // A fault of the copy is about its destination: the source opens, as a test that fails a copy
   // means it. A source that cannot be opened fails about itself below.
   if (const auto code = host_double::detail::TakeFault(Call::kCopyFile, {source, destination})) {
-    throw SystemFailure(*code, destination);
+    throw SystemFailure(ErrorCode{*code}, destination);
   }
   FileDescriptor in = OpenOrThrow(source, O_RDONLY);
   FileDescriptor out = OpenEmptiedOrThrow(destination);

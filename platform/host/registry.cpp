@@ -79,7 +79,7 @@ std::optional<std::string> RootName(platform::registry::Key key) {
 namespace platform::registry {
 namespace {
 
-constexpr long kInvalidHandle = 6;
+using enum ErrorCode;
 
 using host_double::Call;
 using host_double::detail::CreateKeyChain;
@@ -106,16 +106,16 @@ std::string Join(const std::string& base, const std::string& subKey) {
 }
 
 // The code that the fault table gives the call instead of its work, as the registry answers it.
-std::optional<long> InjectedFault(Call call) {
+std::optional<ErrorCode> InjectedFault(Call call) {
   const auto code = host_double::detail::TakeFault(call);
   if (!code) {
     return std::nullopt;
   }
-  return static_cast<long>(*code);
+  return ErrorCode{*code};
 }
 
 // The value that a query asks for, or nothing with the code that the query answers.
-const HeldValue* Look(Key key, const std::string& valueName, long& result) {
+const HeldValue* Look(Key key, const std::string& valueName, ErrorCode& result) {
   if (auto fault = InjectedFault(Call::kRegistryQuery)) {
     result = *fault;
     return nullptr;
@@ -131,7 +131,7 @@ const HeldValue* Look(Key key, const std::string& valueName, long& result) {
   return found == values.end() ? nullptr : &found->second;
 }
 
-long Store(Key key, const std::string& valueName, HeldValue value) {
+ErrorCode Store(Key key, const std::string& valueName, HeldValue value) {
   ++TheState().registryWrites;
   if (auto fault = InjectedFault(Call::kRegistrySet)) {
     return *fault;
@@ -147,7 +147,7 @@ long Store(Key key, const std::string& valueName, HeldValue value) {
 // Copies a value into the caller's buffer as the registry does: all of it, or nothing but the size
 // it needs.
 template <typename Char>
-long Hand(const std::basic_string<Char>& value, std::span<Char> data, std::uint32_t& size) {
+ErrorCode Hand(const std::basic_string<Char>& value, std::span<Char> data, std::uint32_t& size) {
   const auto needed = static_cast<std::uint32_t>(value.size());
   if (needed > size || needed > data.size()) {
     size = needed;
@@ -156,6 +156,11 @@ long Hand(const std::basic_string<Char>& value, std::span<Char> data, std::uint3
   std::copy(value.begin(), value.end(), data.begin());
   size = needed;
   return kSuccess;
+}
+
+// How an open or a create that opened nothing answers.
+KeyResult NoKey(ErrorCode code) {
+  return {code, OpenedKey(), 0};
 }
 
 Key NewHandle(const std::string& path) {
@@ -168,30 +173,25 @@ Key NewHandle(const std::string& path) {
 
 }  // namespace
 
-long OpenKey(Key root, const std::string& subKey, std::uint32_t access, Key& opened) {
+KeyResult OpenKey(Key root, const std::string& subKey, std::uint32_t access) {
   TheState().keyRequests.push_back({Call::kRegistryOpen, subKey, access});
   if (auto fault = InjectedFault(Call::kRegistryOpen)) {
-    return *fault;
+    return NoKey(*fault);
   }
   const auto base = PathOf(root);
   if (!base) {
-    return kInvalidHandle;
+    return NoKey(kInvalidHandle);
   }
   const std::string path = Join(*base, subKey);
-  if (RootName(root) && subKey.empty()) {
-    opened = NewHandle(path);
-    return kSuccess;
+  if (!(RootName(root) && subKey.empty()) && !TheState().keys.contains(path)) {
+    return NoKey(kFileNotFound);
   }
-  if (!TheState().keys.contains(path)) {
-    return kFileNotFound;
-  }
-  opened = NewHandle(path);
-  return kSuccess;
+  return {kSuccess, OpenedKey(NewHandle(path)), 0};
 }
 
-long QueryValue(Key key, const std::string& valueName, std::uint32_t& type, std::span<char> data,
-                std::uint32_t& size) {
-  long result = kSuccess;
+ErrorCode QueryValue(Key key, const std::string& valueName, std::uint32_t& type,
+                     std::span<char> data, std::uint32_t& size) {
+  ErrorCode result = kSuccess;
   const HeldValue* const held = Look(key, valueName, result);
   if (held == nullptr) {
     return result;
@@ -200,9 +200,9 @@ long QueryValue(Key key, const std::string& valueName, std::uint32_t& type, std:
   return Hand(held->AnsiBytes(), data, size);
 }
 
-long QueryValueWide(Key key, const std::wstring& valueName, std::uint32_t& type,
-                    std::span<wchar_t> data, std::uint32_t& count) {
-  long result = kSuccess;
+ErrorCode QueryValueWide(Key key, const std::wstring& valueName, std::uint32_t& type,
+                         std::span<wchar_t> data, std::uint32_t& count) {
+  ErrorCode result = kSuccess;
   const HeldValue* const held = Look(key, platform::ToAnsi(valueName), result);
   if (held == nullptr) {
     return result;
@@ -211,7 +211,7 @@ long QueryValueWide(Key key, const std::wstring& valueName, std::uint32_t& type,
   return Hand(held->WideText(), data, count);
 }
 
-long CloseKey(Key key) {
+ErrorCode CloseKey(Key key) {
   if (auto fault = InjectedFault(Call::kRegistryClose)) {
     TheState().handles.erase(key);
     return *fault;
@@ -222,34 +222,33 @@ long CloseKey(Key key) {
   return TheState().handles.erase(key) == 1 ? kSuccess : kInvalidHandle;
 }
 
-long CreateKey(Key root, const std::string& subKey, std::uint32_t access, Key& opened,
-               std::uint32_t& disposition) {
+KeyResult CreateKey(Key root, const std::string& subKey, std::uint32_t access) {
   TheState().keyRequests.push_back({Call::kRegistryCreate, subKey, access});
   ++TheState().registryWrites;
   if (auto fault = InjectedFault(Call::kRegistryCreate)) {
-    return *fault;
+    return NoKey(*fault);
   }
   const auto base = PathOf(root);
   if (!base) {
-    return kInvalidHandle;
+    return NoKey(kInvalidHandle);
   }
   bool created = false;
-  opened = NewHandle(CreateKeyChain(*base, subKey, created));
-  disposition = created ? 1 : 2;  // REG_CREATED_NEW_KEY, REG_OPENED_EXISTING_KEY
-  return kSuccess;
+  OpenedKey key(NewHandle(CreateKeyChain(*base, subKey, created)));
+  // REG_CREATED_NEW_KEY, REG_OPENED_EXISTING_KEY
+  return {kSuccess, std::move(key), created ? 1u : 2u};
 }
 
-long SetValue(Key key, const std::string& valueName, std::uint32_t type,
-              std::span<const char> data) {
+ErrorCode SetValue(Key key, const std::string& valueName, std::uint32_t type,
+                   std::span<const char> data) {
   return Store(key, valueName, HeldValue::Ansi(type, std::string(data.begin(), data.end())));
 }
 
-long SetValueWide(Key key, const std::wstring& valueName, std::uint32_t type,
-                  std::wstring_view text) {
+ErrorCode SetValueWide(Key key, const std::wstring& valueName, std::uint32_t type,
+                       std::wstring_view text) {
   return Store(key, platform::ToAnsi(valueName), HeldValue::Wide(type, std::wstring(text)));
 }
 
-long DeleteValue(Key key, const std::wstring& valueName) {
+ErrorCode DeleteValue(Key key, const std::wstring& valueName) {
   ++TheState().registryWrites;
   if (auto fault = InjectedFault(Call::kRegistryDelete)) {
     return *fault;

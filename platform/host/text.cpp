@@ -71,7 +71,7 @@ class Utf8Locale {
   Utf8Locale(const Utf8Locale&) = delete;
   Utf8Locale& operator=(const Utf8Locale&) = delete;
 
-  wchar_t Upper(wchar_t c) const {
+  [[nodiscard]] wchar_t Upper(wchar_t c) const {
     return static_cast<wchar_t>(::towupper_l(static_cast<wint_t>(c), locale_));
   }
 

@@ -25,12 +25,12 @@ enum class DllSearch {
 DllSearch RestrictDllSearch();
 
 // Loads a DLL from the system folder whatever the search order; an empty owner if it is not there.
-UniqueModule LoadSystemDll(const wchar_t* fileName);
+[[nodiscard]] UniqueModule LoadSystemDll(const wchar_t* fileName);
 
 // An entry point of a loaded DLL as the function type the caller knows it by; null if the DLL
 // lacks it.
 template <typename Function>
-Function EntryPoint(HMODULE module, const char* name) {
+[[nodiscard]] Function EntryPoint(HMODULE module, const char* name) {
   // GetProcAddress gives every entry one type; void (*)() converts to any function type without
   // the compiler taking the cast for a mistake.
   return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(::GetProcAddress(module, name)));

@@ -16,11 +16,11 @@ struct LocalFreeDeleter {
   void operator()(wchar_t* text) const { ::LocalFree(text); }
 };
 
-std::wstring SystemDescription(std::uint32_t win32Error) {
+std::wstring SystemDescription(ErrorCode code) {
   wchar_t* allocated = nullptr;
   const DWORD length = ::FormatMessageW(
       FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-      nullptr, win32Error, 0, reinterpret_cast<wchar_t*>(&allocated), 0, nullptr);
+      nullptr, Number(code), 0, reinterpret_cast<wchar_t*>(&allocated), 0, nullptr);
   const std::unique_ptr<wchar_t, LocalFreeDeleter> owner(allocated);
   if (length == 0 || allocated == nullptr) {
     return kUnknownFailure;
@@ -34,12 +34,12 @@ std::wstring SystemDescription(std::uint32_t win32Error) {
 
 }  // namespace
 
-Failure SystemFailure(std::uint32_t win32Error, std::wstring_view subject) {
-  return Failure(win32Error, SystemDescription(win32Error), std::wstring(subject));
+Failure SystemFailure(ErrorCode code, std::wstring_view subject) {
+  return Failure(code, SystemDescription(code), std::wstring(subject));
 }
 
 Failure LastSystemFailure(std::wstring_view subject) {
-  return SystemFailure(::GetLastError(), subject);
+  return SystemFailure(ErrorCode{::GetLastError()}, subject);
 }
 
 }  // namespace platform

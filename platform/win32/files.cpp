@@ -101,7 +101,7 @@ void WriteAll(HANDLE file, std::string_view bytes, std::wstring_view path) {
     }
     // A write that succeeds with nothing written would be tried again for ever.
     if (written == 0) {
-      throw SystemFailure(ERROR_WRITE_FAULT, path);
+      throw SystemFailure(ErrorCode::kWriteFault, path);
     }
     bytes.remove_prefix(written);
   }
@@ -129,7 +129,7 @@ struct DirectoryListing::State {
       const DWORD error = ::GetLastError();
       find.reset();
       if (!MeansNoMatch(error)) {
-        throw SystemFailure(error, FolderOf(pattern));
+        throw SystemFailure(ErrorCode{error}, FolderOf(pattern));
       }
       return false;
     }
@@ -145,7 +145,7 @@ DirectoryListing::DirectoryListing(std::wstring_view pattern, ListingAttributes 
   if (!state_->find) {
     const DWORD error = ::GetLastError();
     if (!MeansNoMatch(error)) {
-      throw SystemFailure(error, FolderOf(pattern));
+      throw SystemFailure(ErrorCode{error}, FolderOf(pattern));
     }
     return;
   }
@@ -184,7 +184,7 @@ void CopyFileOverwriting(std::wstring_view source, std::wstring_view destination
     // for reading is the one: missing, or visible but not readable (no read right on a share, a
     // file another account encrypted, one held without sharing). Otherwise it is the copy. The
     // failure report names it: app/failure_policy.h.
-    throw SystemFailure(error, CanBeRead(from) ? destination : source);
+    throw SystemFailure(ErrorCode{error}, CanBeRead(from) ? destination : source);
   }
   // CopyFileW gives the copy the attributes of its source. From a CD, a read-only share or a
   // folder of files marked read-only, that would deploy files that the run must rewrite next and
@@ -255,7 +255,7 @@ TextFileWriter::~TextFileWriter() {
 
 void TextFileWriter::WriteLine(std::string_view ansiLine) {
   if (!state_->file) {
-    throw SystemFailure(ERROR_INVALID_HANDLE, state_->path);
+    throw SystemFailure(ErrorCode::kInvalidHandle, state_->path);
   }
   state_->pending.append(ansiLine);
   state_->pending.append("\r\n");

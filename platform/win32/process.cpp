@@ -38,38 +38,42 @@ struct LocalMemoryTraits {
   static void Close(Value value) { ::LocalFree(value); }
 };
 
+ErrorCode LastErrorCode() {
+  return ErrorCode{::GetLastError()};
+}
+
 class Win32GuardCalls final : public GuardCalls {
  public:
-  std::uint32_t CreateNamespace() override {
+  ErrorCode CreateNamespace() override {
     if (!boundary_ && !MakeBoundary()) {
-      return ERROR_NOT_SUPPORTED;
+      return ErrorCode::kNotSupported;
     }
     win32::UniqueHandle<LocalMemoryTraits> descriptor;
     PSECURITY_DESCRIPTOR made = nullptr;
     if (!::ConvertStringSecurityDescriptorToSecurityDescriptorW(kNamespaceSecurity, SDDL_REVISION_1,
                                                                 &made, nullptr)) {
-      return ::GetLastError();
+      return LastErrorCode();
     }
     descriptor.reset(made);
     SECURITY_ATTRIBUTES security{sizeof(security), descriptor.get(), FALSE};
     namespace_.reset(::CreatePrivateNamespaceW(&security, boundary_.get(), kNamespacePrefix));
-    return namespace_ ? ERROR_SUCCESS : ::GetLastError();
+    return namespace_ ? ErrorCode::kSuccess : LastErrorCode();
   }
 
-  std::uint32_t OpenNamespace() override {
+  ErrorCode OpenNamespace() override {
     namespace_.reset(::OpenPrivateNamespaceW(boundary_.get(), kNamespacePrefix));
-    return namespace_ ? ERROR_SUCCESS : ::GetLastError();
+    return namespace_ ? ErrorCode::kSuccess : LastErrorCode();
   }
 
-  std::uint32_t CreateMutex(GuardPlace place) override {
+  ErrorCode CreateMutex(GuardPlace place) override {
     const wchar_t* const name =
         place == GuardPlace::kPrivateNamespace ? kNamespacedMutexName : kGlobalMutexName;
     mutex_.reset(::CreateMutexW(nullptr, FALSE, name));
-    const DWORD error = ::GetLastError();
+    const ErrorCode error = LastErrorCode();
     if (!mutex_) {
       return error;
     }
-    return error == ERROR_ALREADY_EXISTS ? error : ERROR_SUCCESS;
+    return error == ErrorCode::kAlreadyExists ? error : ErrorCode::kSuccess;
   }
 
  private:
@@ -87,8 +91,8 @@ class Win32GuardCalls final : public GuardCalls {
         !::AddSIDToBoundaryDescriptor(&descriptor, administrators)) {
       return false;
     }
-    // Adding may move the descriptor.
-    boundary.release();
+    // Adding may move the descriptor: the old handle is no longer one to delete.
+    static_cast<void>(boundary.release());
     boundary_.reset(descriptor);
     return true;
   }

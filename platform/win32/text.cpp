@@ -12,7 +12,7 @@ namespace {
 // The conversion functions count in int; a text beyond that is refused rather than cut short.
 int CheckedLength(std::size_t length) {
   if (length > static_cast<std::size_t>(INT_MAX)) {
-    throw SystemFailure(ERROR_ARITHMETIC_OVERFLOW);
+    throw SystemFailure(ErrorCode{ERROR_ARITHMETIC_OVERFLOW});
   }
   return static_cast<int>(length);
 }

@@ -16,7 +16,7 @@ class UniqueHandle {
   using Value = typename Traits::Value;
 
   UniqueHandle() = default;
-  explicit UniqueHandle(Value value) : value_(value) {}
+  [[nodiscard]] explicit UniqueHandle(Value value) : value_(value) {}
   ~UniqueHandle() { reset(); }
   UniqueHandle(UniqueHandle&& other) noexcept : value_(other.release()) {}
   UniqueHandle& operator=(UniqueHandle&& other) noexcept {
@@ -26,10 +26,10 @@ class UniqueHandle {
   UniqueHandle(const UniqueHandle&) = delete;
   UniqueHandle& operator=(const UniqueHandle&) = delete;
 
-  Value get() const { return value_; }
-  explicit operator bool() const { return value_ != Traits::Invalid(); }
+  [[nodiscard]] Value get() const { return value_; }
+  [[nodiscard]] explicit operator bool() const { return value_ != Traits::Invalid(); }
 
-  Value release() { return std::exchange(value_, Traits::Invalid()); }
+  [[nodiscard]] Value release() { return std::exchange(value_, Traits::Invalid()); }
   void reset(Value value = Traits::Invalid()) {
     const Value old = std::exchange(value_, value);
     if (old != Traits::Invalid()) {

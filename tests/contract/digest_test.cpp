@@ -31,7 +31,7 @@ TEST(FileHasherContract, GivesTheSha256OfFilesOfAnySize) {
             "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad");
   EXPECT_EQ(Hex(hasher.Sha256Of(folder / L"million")),
             "cdc76e5c9914fb9281a1c7e284d73e67f1809a48a497200e046d39ccc7112cd0");
-  EXPECT_THAT([&] { hasher.Sha256Of(folder / L"missing"); },
+  EXPECT_THAT([&] { return hasher.Sha256Of(folder / L"missing"); },
               test_support::FailsWith(2, folder / L"missing"));
 }
 

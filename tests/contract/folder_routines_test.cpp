@@ -66,7 +66,7 @@ TEST_F(FolderRoutinesContract, CopyFolderCopiesOnlyThePlainFilesAndOverwrites) {
   test_support::MarkSystem(from + L"\\system.txt");
   WriteBytes(to + L"\\a.txt", "old and longer");
 
-  FU_CopyFolder(from, to);
+  EXPECT_EQ(FU_CopyFolder(from, to), 1u) << "the plain file only";
   EXPECT_EQ(ReadBytes(to + L"\\a.txt"), "new");
   EXPECT_FALSE(Exists(to + L"\\sub"));
   EXPECT_FALSE(Exists(to + L"\\hidden.txt"));
@@ -75,7 +75,7 @@ TEST_F(FolderRoutinesContract, CopyFolderCopiesOnlyThePlainFilesAndOverwrites) {
 }
 
 TEST_F(FolderRoutinesContract, CopyFolderFromAMissingSourceFailsNamingItAfterMakingTheDestination) {
-  EXPECT_THAT([&] { FU_CopyFolder(temp / L"nothing", temp / L"made"); },
+  EXPECT_THAT([&] { return FU_CopyFolder(temp / L"nothing", temp / L"made"); },
               FailsWith(3, temp / L"nothing"));
   EXPECT_TRUE(IsFolder(temp / L"made"));
   EXPECT_TRUE(messages.All().empty());
@@ -87,7 +87,7 @@ TEST_F(FolderRoutinesContract, AFileThatCannotBeCopiedIsLeftToTheCallerNamingThe
   MakeFolders(temp / L"from");
   WriteBytes(temp / L"from\\a.txt", "x");
   WriteBytes(temp / L"to", "a file where the folder should be");
-  EXPECT_THAT([&] { FU_CopyFolder(temp / L"from", temp / L"to"); },
+  EXPECT_THAT([&] { return FU_CopyFolder(temp / L"from", temp / L"to"); },
               FailsWith(3, temp / L"to\\a.txt"));
 }
 
@@ -97,7 +97,7 @@ TEST_F(FolderRoutinesContract, ReadOnlySourcesGiveWritableCopiesButWhatIsInTheWa
   MakeFolders(from);
   WriteBytes(from + L"\\a.txt", "new");
   test_support::MarkReadOnly(from + L"\\a.txt");
-  FU_CopyFolder(from, temp / L"to");
+  EXPECT_EQ(FU_CopyFolder(from, temp / L"to"), 1u);
   EXPECT_EQ(ReadBytes(temp / L"to\\a.txt"), "new");
   EXPECT_FALSE(IsReadOnly(temp / L"to\\a.txt"));
   EXPECT_TRUE(IsReadOnly(from + L"\\a.txt"));
@@ -105,12 +105,12 @@ TEST_F(FolderRoutinesContract, ReadOnlySourcesGiveWritableCopiesButWhatIsInTheWa
   MakeFolders(temp / L"read-only");
   WriteBytes(temp / L"read-only\\a.txt", "old");
   test_support::MarkReadOnly(temp / L"read-only\\a.txt");
-  EXPECT_THAT([&] { FU_CopyFolder(from, temp / L"read-only"); },
+  EXPECT_THAT([&] { return FU_CopyFolder(from, temp / L"read-only"); },
               FailsWith(5, temp / L"read-only\\a.txt"));
   EXPECT_EQ(ReadBytes(temp / L"read-only\\a.txt"), "old");
 
   MakeFolders(temp / L"blocked\\a.txt");
-  EXPECT_THAT([&] { FU_CopyFolder(from, temp / L"blocked"); },
+  EXPECT_THAT([&] { return FU_CopyFolder(from, temp / L"blocked"); },
               FailsWith(5, temp / L"blocked\\a.txt"));
 }
 

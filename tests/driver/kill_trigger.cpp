@@ -6,12 +6,14 @@
 
 #include "file_exists.h"
 #include "owned_handle.h"
+#include "platform/registry.h"
+#include "platform/text.h"
 
 namespace mbdriver {
 namespace {
 
 using msgbox_driver::OwnedKernelObject;
-using msgbox_driver::OwnedRegistryKey;
+using platform::registry::OpenedKey;
 
 // The moments aimed at by a file are steps of a few tens of milliseconds.
 constexpr std::chrono::milliseconds kFilePollInterval{5};
@@ -63,26 +65,28 @@ class KeyChangeKill final : public KillTrigger {
   static std::unique_ptr<KeyChangeKill> Open(std::wstring_view path) {
     const std::size_t separator = path.find(L'\\');
     const std::wstring_view root = path.substr(0, separator);
-    HKEY rootKey = nullptr;
+    platform::registry::Key rootKey = 0;
     if (root == L"HKEY_LOCAL_MACHINE") {
-      rootKey = HKEY_LOCAL_MACHINE;
+      rootKey = platform::registry::kLocalMachine;
     } else if (root == L"HKEY_CURRENT_USER") {
-      rootKey = HKEY_CURRENT_USER;
+      rootKey = platform::registry::kCurrentUser;
     } else {
       return nullptr;
     }
-    const std::wstring subKey(separator == std::wstring_view::npos ? std::wstring_view()
-                                                                   : path.substr(separator + 1));
-    HKEY key = nullptr;
-    if (::RegOpenKeyExW(rootKey, subKey.c_str(), 0, KEY_NOTIFY, &key) != ERROR_SUCCESS) {
+    const std::wstring_view subKey =
+        separator == std::wstring_view::npos ? std::wstring_view() : path.substr(separator + 1);
+    // The keys that a run writes have ANSI names, as the program's own wrappers open them.
+    platform::registry::KeyResult opened =
+        platform::registry::OpenKey(rootKey, platform::ToAnsi(subKey), KEY_NOTIFY);
+    if (opened.code != platform::ErrorCode::kSuccess) {
       return nullptr;
     }
-    OwnedRegistryKey owned(key);
     OwnedKernelObject changed(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
     if (!changed) {
       return nullptr;
     }
-    return std::unique_ptr<KeyChangeKill>(new KeyChangeKill(std::move(owned), std::move(changed)));
+    return std::unique_ptr<KeyChangeKill>(
+        new KeyChangeKill(std::move(opened.key), std::move(changed)));
   }
 
   // The program waits for the registry's answer to each write; on one shared processor the
@@ -96,8 +100,8 @@ class KeyChangeKill final : public KillTrigger {
   // Armed only now: the writes before the first answer are not the ones aimed at.
   std::optional<std::wstring_view> BeforeFirstAnswer() override {
     constexpr DWORD kChanges = REG_NOTIFY_CHANGE_NAME | REG_NOTIFY_CHANGE_LAST_SET;
-    if (::RegNotifyChangeKeyValue(key_.get(), TRUE, kChanges, changed_.get(), TRUE) !=
-        ERROR_SUCCESS) {
+    if (::RegNotifyChangeKeyValue(reinterpret_cast<HKEY>(key_.get()), TRUE, kChanges,
+                                  changed_.get(), TRUE) != ERROR_SUCCESS) {
       return L"cannot watch the registry key";
     }
     return std::nullopt;
@@ -108,10 +112,10 @@ class KeyChangeKill final : public KillTrigger {
   HANDLE DueEvent() const override { return changed_.get(); }
 
  private:
-  KeyChangeKill(OwnedRegistryKey key, OwnedKernelObject changed)
+  KeyChangeKill(OpenedKey key, OwnedKernelObject changed)
       : key_(std::move(key)), changed_(std::move(changed)) {}
 
-  OwnedRegistryKey key_;
+  OpenedKey key_;
   OwnedKernelObject changed_;
 };
 

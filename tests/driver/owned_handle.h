@@ -1,6 +1,6 @@
 // Owners for the Win32 handles that the driver opens, closed on every way out. The owner itself is
-// the platform layer's; the driver adds the GDI handles, the registry key and the window station it
-// alone uses.
+// the platform layer's; the driver adds the GDI handles and the window station it alone uses. A
+// registry key is the platform's own platform::registry::OpenedKey.
 #pragma once
 
 #include <windows.h>
@@ -24,13 +24,6 @@ struct GdiObjectTraits {
   static void Close(Value value) { ::DeleteObject(value); }
 };
 
-// A key opened for its change notification, which the platform layer has no wrapper for.
-struct RegistryKeyTraits {
-  using Value = HKEY;
-  static Value Invalid() { return nullptr; }
-  static void Close(Value value) { ::RegCloseKey(value); }
-};
-
 struct WindowStationTraits {
   using Value = HWINSTA;
   static Value Invalid() { return nullptr; }
@@ -49,6 +42,5 @@ using OwnedDesktop = Owned<DesktopTraits>;
 using OwnedFile = platform::win32::UniqueFile;
 using OwnedMemoryDc = Owned<MemoryDcTraits>;
 using OwnedGdiObject = Owned<GdiObjectTraits>;
-using OwnedRegistryKey = Owned<RegistryKeyTraits>;
 
 }  // namespace msgbox_driver

@@ -58,8 +58,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     host_double::Fail(host_double::Call::kConfigDataSource, host_double::kOdbcRequestFailed);
   }
 
-  common::AddDataSource(name, path);
-  common::RemoveDataSource(name);
+  // What the installer was asked is checked below; the results only echo the double's script.
+  static_cast<void>(common::AddDataSource(name, path));
+  static_cast<void>(common::RemoveDataSource(name));
 
   const auto& calls = host_double::OdbcCalls();
   fuzz::Require(calls.size() == 2, "one call to add, one to remove");

@@ -47,7 +47,7 @@ TEST_F(DoubleTest, AFailedAddIsShownAndAFailedRemoveIsNotAndBothSayWhy) {
 }
 
 TEST_F(DoubleTest, AttributesCrossInTheCodePage) {
-  common::AddDataSource(L"TESSAL", L"C:\\アプリ\\TESSAL.mdb");
+  EXPECT_TRUE(common::AddDataSource(L"TESSAL", L"C:\\アプリ\\TESSAL.mdb").done);
   EXPECT_EQ(host_double::OdbcCalls()[0].attributes.substr(11, 20),
             "DBQ=C:\\\x83\x41\x83\x76\x83\x8a\\TESSAL");
 }

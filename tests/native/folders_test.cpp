@@ -22,7 +22,7 @@ TEST_F(FoldersTest, AFileThatCannotBeReadIsLeftToTheCallerNamingTheSource) {
   test_support::MakeFolders(temp / L"from");
   test_support::WriteBytes(temp / L"from\\a.txt", "x");
   host_double::SetUnreadable(temp / L"from\\a.txt");
-  EXPECT_THAT([&] { common::FU_CopyFolder(temp / L"from", temp / L"made"); },
+  EXPECT_THAT([&] { return common::FU_CopyFolder(temp / L"from", temp / L"made"); },
               FailsWith(5, temp / L"from\\a.txt"));
 }
 

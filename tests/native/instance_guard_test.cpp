@@ -19,22 +19,22 @@ class ScriptedCalls final : public platform::GuardCalls {
   ScriptedCalls(std::deque<std::uint32_t> creates, std::deque<std::uint32_t> opens,
                 std::uint32_t mutex)
       : creates_(std::move(creates)), opens_(std::move(opens)), mutex_(mutex) {}
-  std::uint32_t CreateNamespace() override { return Next(creates_, "create"); }
-  std::uint32_t OpenNamespace() override { return Next(opens_, "open"); }
-  std::uint32_t CreateMutex(GuardPlace place) override {
+  platform::ErrorCode CreateNamespace() override { return Next(creates_, "create"); }
+  platform::ErrorCode OpenNamespace() override { return Next(opens_, "open"); }
+  platform::ErrorCode CreateMutex(GuardPlace place) override {
     calls.push_back(place == GuardPlace::kGlobal ? "mutex in Global" : "mutex in namespace");
-    return mutex_;
+    return platform::ErrorCode{mutex_};
   }
   std::vector<std::string> calls;
 
  private:
-  std::uint32_t Next(std::deque<std::uint32_t>& script, const char* call) {
+  platform::ErrorCode Next(std::deque<std::uint32_t>& script, const char* call) {
     calls.emplace_back(call);
     const std::uint32_t answer = script.empty() ? 0 : script.front();
     if (!script.empty()) {
       script.pop_front();
     }
-    return answer;
+    return platform::ErrorCode{answer};
   }
   std::deque<std::uint32_t> creates_;
   std::deque<std::uint32_t> opens_;

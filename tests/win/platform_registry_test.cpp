@@ -3,6 +3,7 @@
 
 #include <array>
 #include <string>
+#include <utility>
 
 #include <gtest/gtest.h>
 
@@ -11,6 +12,7 @@
 namespace {
 
 namespace registry = platform::registry;
+using platform::ErrorCode;
 
 constexpr char kTestRoot[] = "Software\\tessal-setup-tests";
 
@@ -39,19 +41,19 @@ TEST_F(RegistryWin32, EachRootOpensTheKeysOfItsOwnTree) {
   }};
   for (const Root& root : roots) {
     for (const Root& other : roots) {
-      registry::Key key = 0;
-      const long result = registry::OpenKey(root.key, other.onlyHere, registry::kKeyRead, key);
-      const registry::OpenedKey opened(result == registry::kSuccess ? key : 0);
-      EXPECT_EQ(result, &root == &other ? registry::kSuccess : registry::kFileNotFound)
+      const registry::KeyResult opened =
+          registry::OpenKey(root.key, other.onlyHere, registry::kKeyRead);
+      EXPECT_EQ(opened.code, &root == &other ? ErrorCode::kSuccess : ErrorCode::kFileNotFound)
           << other.onlyHere << " below root " << std::hex << root.key;
     }
   }
 }
 
-TEST_F(RegistryWin32, OpeningAMissingKeyReportsFileNotFound) {
-  registry::Key key = 0;
-  EXPECT_EQ(registry::OpenKey(registry::kCurrentUser, Below("missing"), registry::kKeyRead, key),
-            registry::kFileNotFound);
+TEST_F(RegistryWin32, OpeningAMissingKeyReportsFileNotFoundAndOwnsNothing) {
+  const registry::KeyResult opened =
+      registry::OpenKey(registry::kCurrentUser, Below("missing"), registry::kKeyRead);
+  EXPECT_EQ(opened.code, ErrorCode::kFileNotFound);
+  EXPECT_EQ(opened.key.get(), 0u);
 }
 
 TEST_F(RegistryWin32, ACreatedChainHoldsAStringValue) {
@@ -59,38 +61,61 @@ TEST_F(RegistryWin32, ACreatedChainHoldsAStringValue) {
   const std::string value = "C:\\表\\data";  // stored with its NUL, as REG_SZ is
   const std::span<const char> stored(value.c_str(), value.size() + 1);
 
-  registry::Key key = 0;
-  std::uint32_t disposition = 0;
-  ASSERT_EQ(
-      registry::CreateKey(registry::kCurrentUser, path, registry::kKeyAllAccess, key, disposition),
-      registry::kSuccess);
-  EXPECT_EQ(disposition, static_cast<std::uint32_t>(REG_CREATED_NEW_KEY));
-  EXPECT_EQ(registry::SetValue(key, "Path", registry::kTypeString, stored), registry::kSuccess);
-  EXPECT_EQ(registry::CloseKey(key), registry::kSuccess);
+  registry::KeyResult created =
+      registry::CreateKey(registry::kCurrentUser, path, registry::kKeyAllAccess);
+  ASSERT_EQ(created.code, ErrorCode::kSuccess);
+  EXPECT_EQ(created.disposition, static_cast<std::uint32_t>(REG_CREATED_NEW_KEY));
+  EXPECT_EQ(registry::SetValue(created.key.get(), "Path", registry::kTypeString, stored),
+            ErrorCode::kSuccess);
+  EXPECT_EQ(created.key.Close(), ErrorCode::kSuccess);
 
-  ASSERT_EQ(
-      registry::CreateKey(registry::kCurrentUser, path, registry::kKeyAllAccess, key, disposition),
-      registry::kSuccess);
-  EXPECT_EQ(disposition, static_cast<std::uint32_t>(REG_OPENED_EXISTING_KEY));
-  EXPECT_EQ(registry::CloseKey(key), registry::kSuccess);
+  created = registry::CreateKey(registry::kCurrentUser, path, registry::kKeyAllAccess);
+  ASSERT_EQ(created.code, ErrorCode::kSuccess);
+  EXPECT_EQ(created.disposition, static_cast<std::uint32_t>(REG_OPENED_EXISTING_KEY));
+  EXPECT_EQ(created.key.Close(), ErrorCode::kSuccess);
 
-  ASSERT_EQ(registry::OpenKey(registry::kCurrentUser, path, registry::kKeyRead, key),
-            registry::kSuccess);
-  registry::OpenedKey opened(key);
+  registry::KeyResult read = registry::OpenKey(registry::kCurrentUser, path, registry::kKeyRead);
+  ASSERT_EQ(read.code, ErrorCode::kSuccess);
+  registry::OpenedKey opened = std::move(read.key);
   std::array<char, 64> data{};
   std::uint32_t type = 0;
   std::uint32_t size = 0;
-  ASSERT_EQ(registry::QueryValue(opened.get(), "Path", type, data, size), registry::kSuccess);
+  ASSERT_EQ(registry::QueryValue(opened.get(), "Path", type, data, size), ErrorCode::kSuccess);
   EXPECT_EQ(type, registry::kTypeString);
   EXPECT_EQ(std::string(data.data(), size), std::string(stored.data(), stored.size()));
 
   std::array<char, 2> small{};
-  EXPECT_EQ(registry::QueryValue(opened.get(), "Path", type, small, size), registry::kMoreData);
+  EXPECT_EQ(registry::QueryValue(opened.get(), "Path", type, small, size), ErrorCode::kMoreData);
   EXPECT_EQ(size, stored.size());
 
   EXPECT_EQ(registry::QueryValue(opened.get(), "Missing", type, data, size),
-            registry::kFileNotFound);
-  EXPECT_EQ(opened.Close(), registry::kSuccess);
+            ErrorCode::kFileNotFound);
+  EXPECT_EQ(opened.Close(), ErrorCode::kSuccess);
+}
+
+// A key handed from owner to owner is closed once, by the last: a moved-from owner that still
+// closed it would leave the new owner a dead handle, and an owner that took another key without
+// closing its own would leak it.
+TEST_F(RegistryWin32, AKeyMovedBetweenOwnersIsClosedOnceByTheLast) {
+  registry::KeyResult first =
+      registry::OpenKey(registry::kCurrentUser, "Software", registry::kKeyRead);
+  registry::KeyResult second =
+      registry::OpenKey(registry::kCurrentUser, "Environment", registry::kKeyRead);
+  ASSERT_EQ(first.code, ErrorCode::kSuccess);
+  ASSERT_EQ(second.code, ErrorCode::kSuccess);
+  const registry::Key replaced = first.key.get();
+
+  registry::OpenedKey owner(std::move(first.key));
+  EXPECT_EQ(first.key.get(), 0u);
+  EXPECT_EQ(first.key.Close(), ErrorCode::kSuccess) << "the moved-from owner holds nothing";
+  owner = std::move(second.key);
+  EXPECT_EQ(registry::CloseKey(replaced), ErrorCode::kInvalidHandle) << "closed when replaced";
+
+  std::uint32_t type = 0;
+  std::uint32_t count = 0;
+  EXPECT_NE(registry::QueryValueWide(owner.get(), L"TEMP", type, {}, count),
+            ErrorCode::kInvalidHandle);
+  EXPECT_EQ(owner.Close(), ErrorCode::kSuccess);
 }
 
 }  // namespace
