@@ -62,7 +62,11 @@ int Driver::Run() {
 
 // Logs, pictures and answers one box; the exit code if the run has to end.
 std::optional<int> Driver::Handle(HWND window, Clock::time_point deadline) {
-  const msgbox_driver::Box box = msgbox_driver::ReadBox(window);
+  const std::optional<msgbox_driver::Box> read = msgbox_driver::ReadBox(window);
+  if (!read) {
+    return Fail(kTimedOut, L"the box's text could not be read");
+  }
+  const msgbox_driver::Box& box = *read;
   log_.BoxShown(box);
   ++boxesSeen_;
   SavePicture(box);

@@ -15,6 +15,10 @@ constexpr std::array kIconControls{20, 0x0440};
 
 // A box whose thread does not take a message within this time is hung, not slow.
 constexpr UINT kMessageTimeoutMs = 5000;
+// Its text is waited for longer, and without Wine's guess that a thread that has taken no message
+// for five seconds is hung: on a loaded machine a box's thread can be that slow, and a text that
+// was not read is no empty text.
+constexpr UINT kTextTimeoutMs = 60000;
 
 // How long a box may take to paint itself before it is read as it is.
 constexpr std::chrono::milliseconds kPaintTimeout{3000};
@@ -86,18 +90,18 @@ std::wstring CaptionOf(HWND window) {
 
 // A control of another process answers WM_GETTEXT only when asked directly; GetWindowText would
 // not ask it.
-std::wstring ControlText(HWND control) {
+std::optional<std::wstring> ControlText(HWND control) {
   DWORD_PTR length = 0;
-  if (!::SendMessageTimeoutW(control, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, kMessageTimeoutMs,
+  if (!::SendMessageTimeoutW(control, WM_GETTEXTLENGTH, 0, 0, SMTO_NORMAL, kTextTimeoutMs,
                              &length)) {
-    return {};
+    return std::nullopt;
   }
   std::wstring text(length + 1, L'\0');
   DWORD_PTR copied = 0;
   if (!::SendMessageTimeoutW(control, WM_GETTEXT, text.size(),
-                             reinterpret_cast<LPARAM>(text.data()), SMTO_ABORTIFHUNG,
-                             kMessageTimeoutMs, &copied)) {
-    return {};
+                             reinterpret_cast<LPARAM>(text.data()), SMTO_NORMAL, kTextTimeoutMs,
+                             &copied)) {
+    return std::nullopt;
   }
   text.resize(std::min<std::size_t>(copied, length));
   return text;
@@ -244,10 +248,14 @@ std::vector<HWND> FindBoxes(DWORD processId) {
   return search.found;
 }
 
-Box ReadBox(HWND window) {
+std::optional<Box> ReadBox(HWND window) {
   Box box;
   box.caption = CaptionOf(window);
-  box.text = ControlText(::GetDlgItem(window, kTextControl));
+  std::optional<std::wstring> text = ControlText(::GetDlgItem(window, kTextControl));
+  if (!text) {
+    return std::nullopt;
+  }
+  box.text = std::move(*text);
   box.buttons = ButtonsOf(window);
   box.systemModal = (::GetWindowLongPtrW(window, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
   // On a busy machine the frame and the text may reach the screen while the icon has not: a

@@ -41,8 +41,9 @@ struct Box {
 std::vector<HWND> FindBoxes(DWORD processId);
 
 // Reads the box once it has painted itself, raised above the other windows of its band so that its
-// picture shows it whole (a topmost window still covers a box that is not).
-Box ReadBox(HWND box);
+// picture shows it whole (a topmost window still covers a box that is not). Nothing where its
+// text could not be read.
+std::optional<Box> ReadBox(HWND box);
 
 // The MessageBox type of a box with these buttons and icon (names as in Box), or -1.
 int BoxCode(std::string_view buttons, std::string_view icon, bool systemModal);
