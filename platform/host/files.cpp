@@ -126,33 +126,8 @@ void WriteAll(int fd, const char* data, std::size_t size, std::wstring_view path
   }
 }
 
-// Copies all of in to out inside the kernel, without a pass through a buffer here. False, with
-// nothing copied, where the kernel will not: another file system, an old kernel, or a file such as
-// those of /proc that reports no bytes to copy_file_range though it has some to read. A failure
-// is the destination's, the side a copy mostly fails on (a full disk).
-bool CopyInKernel(int in, int out, std::wstring_view destination) {
-  constexpr std::size_t kStep = std::size_t{1} << 30;
-  bool copiedAny = false;
-  for (;;) {
-    const ssize_t copied = ::copy_file_range(in, nullptr, out, nullptr, kStep, 0);
-    if (copied > 0) {
-      copiedAny = true;
-      continue;
-    }
-    if (copied == 0) {
-      return copiedAny;
-    }
-    if (errno == EINTR) {
-      continue;
-    }
-    if (!copiedAny && (errno == EXDEV || errno == EINVAL || errno == ENOSYS ||
-                       errno == EOPNOTSUPP || errno == EBADF)) {
-      return false;
-    }
-    throw LastSystemFailure(destination);
-  }
-}
-
+// Plain reads and writes: the double's copies serve the tests and the benchmarks' figures for the
+// logic around a copy, which say nothing of CopyFileW's speed however fast the double copies.
 void CopyThroughBuffer(int in, std::wstring_view source, int out, std::wstring_view destination) {
   std::vector<char> buffer(1 << 16);
   for (;;) {
@@ -343,9 +318,7 @@ void CopyFileOverwriting(std::wstring_view source, std::wstring_view destination
   }
   FileDescriptor in = OpenOrThrow(source, O_RDONLY);
   FileDescriptor out = OpenEmptiedOrThrow(destination);
-  if (!CopyInKernel(in.get(), out.get(), destination)) {
-    CopyThroughBuffer(in.get(), source, out.get(), destination);
-  }
+  CopyThroughBuffer(in.get(), source, out.get(), destination);
   if (::close(out.Release()) != 0) {
     throw LastSystemFailure(destination);
   }
