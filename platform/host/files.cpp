@@ -9,7 +9,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cwctype>
 #include <exception>
 #include <initializer_list>
 #include <set>
@@ -145,63 +144,6 @@ void CopyThroughBuffer(int in, std::wstring_view source, int out, std::wstring_v
   }
 }
 
-std::wstring FoldCase(std::wstring_view text) {
-  std::wstring folded(text);
-  std::transform(folded.begin(), folded.end(), folded.begin(), [](wchar_t c) {
-    return static_cast<wchar_t>(std::towlower(static_cast<wint_t>(c)));
-  });
-  return folded;
-}
-
-// Wildcards as Windows reads them: "*" and "?", no regard to case, "*.*" for every name.
-bool Matches(std::wstring_view pattern, std::wstring_view name) {
-  if (pattern == L"*.*") {
-    return true;
-  }
-  const std::wstring p = FoldCase(pattern);
-  const std::wstring n = FoldCase(name);
-  std::size_t pi = 0;
-  std::size_t ni = 0;
-  std::size_t star = std::wstring::npos;
-  std::size_t mark = 0;
-  while (ni < n.size()) {
-    if (pi < p.size() && (p[pi] == L'?' || p[pi] == n[ni])) {
-      ++pi;
-      ++ni;
-    } else if (pi < p.size() && p[pi] == L'*') {
-      star = pi++;
-      mark = ni;
-    } else if (star != std::wstring::npos) {
-      pi = star + 1;
-      ni = ++mark;
-    } else {
-      return false;
-    }
-  }
-  while (pi < p.size() && p[pi] == L'*') {
-    ++pi;
-  }
-  return pi == p.size();
-}
-
-std::wstring WideFromUtf8(const std::string& utf8) {
-  std::wstring wide;
-  for (std::size_t i = 0; i < utf8.size();) {
-    const auto c = static_cast<unsigned char>(utf8[i]);
-    const int length = c < 0x80 ? 1 : c < 0xE0 ? 2 : c < 0xF0 ? 3 : 4;
-    std::uint32_t u = length == 1   ? c
-                      : length == 2 ? (c & 0x1Fu)
-                      : length == 3 ? (c & 0x0Fu)
-                                    : (c & 0x07u);
-    for (int k = 1; k < length && i + static_cast<std::size_t>(k) < utf8.size(); ++k) {
-      u = (u << 6) | (static_cast<unsigned char>(utf8[i + static_cast<std::size_t>(k)]) & 0x3Fu);
-    }
-    wide += static_cast<wchar_t>(u);
-    i += static_cast<std::size_t>(length);
-  }
-  return wide;
-}
-
 FileDescriptor OpenForReading(std::wstring_view path) {
   FailIfFaulted(Call::kOpenForReading, path);
   return OpenOrThrow(path, O_RDONLY);
@@ -278,9 +220,8 @@ DirectoryListing::DirectoryListing(std::wstring_view pattern, ListingAttributes 
     if (attributes == ListingAttributes::kPlainFiles && !plainFile) {
       continue;
     }
-    std::wstring wideName = WideFromUtf8(name);
-    if (Matches(namePattern, wideName)) {
-      state_->names.push_back(std::move(wideName));
+    if (host_double::detail::MatchesPattern(namePattern, name)) {
+      state_->names.push_back(host_double::detail::FromHostName(name));
     }
   }
   ::closedir(directory);
