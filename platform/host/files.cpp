@@ -1,7 +1,7 @@
 // Files of the double are real POSIX files; only the hidden, system and read-only attributes,
 // which POSIX has not got or does not hold against root, are kept beside them in the double's
-// state. Each call that Windows makes as one system call asks the fault table first; the opens,
-// reads and writes that make up a copy here are one CopyFileW there, and ask it once.
+// state. The calls that a test can make fail (double_control.h) ask the fault table first; the
+// opens, reads and writes that make up a copy here are one CopyFileW there, and ask it once.
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -144,14 +144,9 @@ void CopyThroughBuffer(int in, std::wstring_view source, int out, std::wstring_v
   }
 }
 
-FileDescriptor OpenForReading(std::wstring_view path) {
-  FailIfFaulted(Call::kOpenForReading, path);
-  return OpenOrThrow(path, O_RDONLY);
-}
-
 class FileByteSource : public ByteSource {
  public:
-  explicit FileByteSource(std::wstring_view path) : path_(path), fd_(OpenForReading(path)) {}
+  explicit FileByteSource(std::wstring_view path) : path_(path), fd_(OpenOrThrow(path, O_RDONLY)) {}
   std::size_t Read(std::span<char> buffer) override {
     for (;;) {
       const ssize_t got = ::read(fd_.get(), buffer.data(), buffer.size());
@@ -245,7 +240,6 @@ bool IsFolder(std::wstring_view path) {
 }
 
 void MakeFolder(std::wstring_view path) {
-  FailIfFaulted(Call::kMakeFolder, path);
   if (::mkdir(HostPath(path).c_str(), 0777) != 0) {
     ThrowFileFailure(path);
   }
@@ -348,17 +342,9 @@ void TextFileWriter::Close() {
 
 // --- The log file --------------------------------------------------------------------------------
 
-namespace {
-
-FileDescriptor OpenForAppending(std::wstring_view path) {
-  FailIfFaulted(Call::kLogOpen, path);
-  return OpenOrThrow(path, O_WRONLY | O_APPEND | O_CREAT);
-}
-
-}  // namespace
-
 struct LogFile::State {
-  explicit State(std::wstring_view logPath) : path(logPath), fd(OpenForAppending(logPath)) {}
+  explicit State(std::wstring_view logPath)
+      : path(logPath), fd(OpenOrThrow(logPath, O_WRONLY | O_APPEND | O_CREAT)) {}
   std::wstring path;
   FileDescriptor fd;
   bool startedEmpty = false;
@@ -380,7 +366,6 @@ bool LogFile::StartedEmpty() const {
 }
 
 void LogFile::Append(std::string_view bytes) {
-  FailIfFaulted(Call::kLogAppend, state_->path);
   WriteAll(state_->fd.get(), bytes.data(), bytes.size(), state_->path);
 }
 
