@@ -31,10 +31,7 @@ bool CanShowBoxes() {
 }
 
 void SetBusyPointer(bool busy) {
-  // Without UNICODE the IDC_ names are typed as narrow resource names; they are plain numbers,
-  // which the wide entry reads just the same.
-  const auto* const cursor = reinterpret_cast<const wchar_t*>(busy ? IDC_WAIT : IDC_ARROW);
-  ::SetCursor(::LoadCursorW(nullptr, cursor));
+  ::SetCursor(::LoadCursorW(nullptr, busy ? IDC_WAIT : IDC_ARROW));
 }
 
 }  // namespace platform
