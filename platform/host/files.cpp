@@ -183,16 +183,18 @@ struct DirectoryListing::State {
   std::size_t next = 0;
 };
 
-DirectoryListing::DirectoryListing(std::wstring_view pattern, ListingAttributes attributes)
+DirectoryListing::DirectoryListing(const std::wstring& pattern, ListingAttributes attributes)
     : state_(std::make_unique<State>()) {
-  const auto separator = pattern.find_last_of(L"\\/");
+  // A view, so that the name's part below stays a part of the caller's pattern.
+  const std::wstring_view whole = pattern;
+  const auto separator = whole.find_last_of(L"\\/");
   const std::wstring folder(separator == std::wstring_view::npos ? L"."
-                                                                 : pattern.substr(0, separator));
+                                                                 : whole.substr(0, separator));
   if (const auto code = host_double::detail::TakeFault(Call::kListing, {pattern, folder})) {
     throw SystemFailure(*code, folder);
   }
   const std::wstring_view namePattern =
-      separator == std::wstring_view::npos ? pattern : pattern.substr(separator + 1);
+      separator == std::wstring_view::npos ? whole : whole.substr(separator + 1);
   const std::string hostFolder = HostPath(folder);
 
   DIR* const directory = ::opendir(hostFolder.c_str());
@@ -235,17 +237,17 @@ std::wstring DirectoryListing::Next() {
 
 // --- Folders and copies ------------------------------------------------------------------------
 
-bool IsFolder(std::wstring_view path) {
+bool IsFolder(const std::wstring& path) {
   return IsHostFolder(HostPath(path));
 }
 
-void MakeFolder(std::wstring_view path) {
+void MakeFolder(const std::wstring& path) {
   if (::mkdir(HostPath(path).c_str(), 0777) != 0) {
     ThrowFileFailure(path);
   }
 }
 
-void CopyFileOverwriting(std::wstring_view source, std::wstring_view destination) {
+void CopyFileOverwriting(const std::wstring& source, const std::wstring& destination) {
   // A fault of the copy is about its destination: the source opens, as a test that fails a copy
   // means it. A source that cannot be opened fails about itself below.
   if (const auto code = host_double::detail::TakeFault(Call::kCopyFile, {source, destination})) {
@@ -268,7 +270,7 @@ void CopyFileOverwriting(std::wstring_view source, std::wstring_view destination
   }
 }
 
-std::unique_ptr<ByteSource> OpenFileBytes(std::wstring_view path) {
+std::unique_ptr<ByteSource> OpenFileBytes(const std::wstring& path) {
   return std::make_unique<FileByteSource>(path);
 }
 
@@ -280,7 +282,7 @@ struct TextFileReader::State {
   LineReader reader;
 };
 
-TextFileReader::TextFileReader(std::wstring_view path) : state_(std::make_unique<State>(path)) {}
+TextFileReader::TextFileReader(const std::wstring& path) : state_(std::make_unique<State>(path)) {}
 TextFileReader::~TextFileReader() = default;
 bool TextFileReader::ReadLine(std::string& line) {
   return state_->reader.ReadLine(line);
@@ -305,7 +307,7 @@ struct TextFileWriter::State {
   std::string pending;
 };
 
-TextFileWriter::TextFileWriter(std::wstring_view path) : state_(std::make_unique<State>(path)) {
+TextFileWriter::TextFileWriter(const std::wstring& path) : state_(std::make_unique<State>(path)) {
   state_->pending.reserve(1 << 16);
 }
 
@@ -351,7 +353,7 @@ struct LogFile::State {
 };
 
 // O_APPEND writes each piece at the end of the file as it is then, as FILE_APPEND_DATA does.
-LogFile::LogFile(std::wstring_view path) : state_(std::make_unique<State>(path)) {
+LogFile::LogFile(const std::wstring& path) : state_(std::make_unique<State>(path)) {
   struct stat info {};
   if (::fstat(state_->fd.get(), &info) != 0) {
     throw LastSystemFailure(path);
