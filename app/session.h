@@ -3,7 +3,7 @@
 #pragma once
 
 #include <optional>
-#include <string_view>
+#include <string>
 
 #include "platform/ui.h"
 #include "setup/run_log.h"
@@ -17,7 +17,8 @@ class Session final : public platform::MessageSink {
  public:
   [[nodiscard]] Session(bool quiet, setup::RunLog& log);
 
-  int Take(std::wstring_view prompt, int code, std::optional<std::wstring_view> caption) override;
+  int Take(const std::wstring& prompt, int code,
+           const std::optional<std::wstring>& caption) override;
 
  private:
   bool quiet_;

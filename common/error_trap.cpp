@@ -5,7 +5,7 @@
 
 namespace common {
 
-void ShowWarning(std::wstring_view text) {
+void ShowWarning(const std::wstring& text) {
   platform::ShowMessage(text, platform::box::kCritical, kWarningCaption);
 }
 

@@ -8,10 +8,10 @@
 
 namespace common {
 
-inline constexpr std::wstring_view kWarningCaption = L"警告";
+inline constexpr wchar_t kWarningCaption[] = L"警告";
 
 // A critical box with the caption "警告", as every registry message is shown.
-void ShowWarning(std::wstring_view text);
+void ShowWarning(const std::wstring& text);
 
 // "ｴﾗｰ発生(共通/<routine>) <number>:<description>" for whatever the trap caught: a platform
 // failure, and also one that is not (out of memory, any standard exception), which the routine

@@ -9,7 +9,7 @@
 
 namespace common {
 
-bool FU_MkDir(std::wstring_view folder) {
+bool FU_MkDir(const std::wstring& folder) {
   try {
     platform::DirectoryListing listing(folder, platform::ListingAttributes::kEveryName);
     if (listing.Next().empty()) {
@@ -17,18 +17,18 @@ bool FU_MkDir(std::wstring_view folder) {
     }
     return true;
   } catch (const std::exception& caught) {
-    platform::ShowMessage(TrapMessage(L"FU_MkDir", caught) + L"\r" + std::wstring(folder),
+    platform::ShowMessage(TrapMessage(L"FU_MkDir", caught) + L"\r" + folder,
                           platform::box::kCritical | platform::box::kSystemModal);
     return false;
   }
 }
 
-std::size_t FU_CopyFolder(std::wstring_view source, std::wstring_view destination) {
+std::size_t FU_CopyFolder(const std::wstring& source, const std::wstring& destination) {
   // A folder that cannot be made has been reported where it failed, and the first copy into it
   // fails about its file: the copy has nothing to add.
   static_cast<void>(FU_MkDir(destination));
-  const std::wstring from = std::wstring(source) + L"\\";
-  const std::wstring to = std::wstring(destination) + L"\\";
+  const std::wstring from = source + L"\\";
+  const std::wstring to = destination + L"\\";
   platform::DirectoryListing listing(from + L"*.*", platform::ListingAttributes::kPlainFiles);
   std::size_t copied = 0;
   for (std::wstring name = listing.Next(); !name.empty(); name = listing.Next()) {

@@ -4,7 +4,7 @@
 #include <array>
 #include <cstdint>
 #include <memory>
-#include <string_view>
+#include <string>
 
 namespace platform {
 
@@ -21,7 +21,7 @@ class FileHasher {
 
   // The SHA-256 of the file's bytes, read once from start to end. Fails about the file if it
   // cannot be opened or read.
-  [[nodiscard]] Sha256 Sha256Of(std::wstring_view path);
+  [[nodiscard]] Sha256 Sha256Of(const std::wstring& path);
 
  private:
   struct State;

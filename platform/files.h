@@ -1,4 +1,5 @@
-// Folders, file copies, ANSI sequential text files and the file a log is appended to.
+// Folders, file copies, ANSI sequential text files and the file a log is appended to. Paths come
+// as strings, not views: Windows reads a name up to its NUL, which a view may lack.
 #pragma once
 
 #include <memory>
@@ -22,7 +23,7 @@ enum class ListingAttributes : unsigned {
 // listed, fails about that folder: a copy must never take an unreadable folder for an empty one.
 class DirectoryListing {
  public:
-  [[nodiscard]] DirectoryListing(std::wstring_view pattern, ListingAttributes attributes);
+  [[nodiscard]] DirectoryListing(const std::wstring& pattern, ListingAttributes attributes);
   ~DirectoryListing();
   DirectoryListing(const DirectoryListing&) = delete;
   DirectoryListing& operator=(const DirectoryListing&) = delete;
@@ -37,26 +38,26 @@ class DirectoryListing {
 
 // Whether a folder of that name exists; a file of that name is none. A drive's root ("C:\\") and a
 // share's ("\\\\server\\share") are folders. A name that cannot be looked at counts as missing.
-[[nodiscard]] bool IsFolder(std::wstring_view path);
+[[nodiscard]] bool IsFolder(const std::wstring& path);
 
 // Creates one folder; its parent must exist and the name must be free.
-void MakeFolder(std::wstring_view path);
+void MakeFolder(const std::wstring& path);
 
 // Copies a file onto another, overwriting it. The copy is never read-only, whatever the source
 // is; a destination that is read-only is not overwritten (access denied), as Windows refuses it.
 // A failure is about the source when the source cannot be opened for reading, else about the
 // destination.
-void CopyFileOverwriting(std::wstring_view source, std::wstring_view destination);
+void CopyFileOverwriting(const std::wstring& source, const std::wstring& destination);
 
 // A file opened to be read as bytes from its start, for one pass over a file of any size in
 // bounded memory. Fails about the file if it cannot be opened for reading; each Read about it too.
-[[nodiscard]] std::unique_ptr<ByteSource> OpenFileBytes(std::wstring_view path);
+[[nodiscard]] std::unique_ptr<ByteSource> OpenFileBytes(const std::wstring& path);
 
 // A text file opened for line input. Lines come back as the file's own ANSI bytes, so that a
 // line that is written back unchanged keeps its bytes exactly.
 class TextFileReader {
  public:
-  [[nodiscard]] explicit TextFileReader(std::wstring_view path);  // fails if the file is missing
+  [[nodiscard]] explicit TextFileReader(const std::wstring& path);  // fails if the file is missing
   ~TextFileReader();
   TextFileReader(const TextFileReader&) = delete;
   TextFileReader& operator=(const TextFileReader&) = delete;
@@ -75,7 +76,7 @@ class TextFileReader {
 // CR LF. Close reports a failed final write; the destructor flushes what it can.
 class TextFileWriter {
  public:
-  [[nodiscard]] explicit TextFileWriter(std::wstring_view path);
+  [[nodiscard]] explicit TextFileWriter(const std::wstring& path);
   ~TextFileWriter();
   TextFileWriter(const TextFileWriter&) = delete;
   TextFileWriter& operator=(const TextFileWriter&) = delete;
@@ -93,7 +94,7 @@ class TextFileWriter {
 // program may append to the same file without destroying what this one wrote.
 class LogFile {
  public:
-  [[nodiscard]] explicit LogFile(std::wstring_view path);  // created if it does not exist
+  [[nodiscard]] explicit LogFile(const std::wstring& path);  // created if it does not exist
   ~LogFile();
   LogFile(const LogFile&) = delete;
   LogFile& operator=(const LogFile&) = delete;

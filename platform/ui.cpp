@@ -20,7 +20,7 @@ MessageSink*& InstalledSink() {
 
 }  // namespace
 
-int ShowMessage(std::wstring_view prompt, int code, std::optional<std::wstring_view> caption) {
+int ShowMessage(const std::wstring& prompt, int code, const std::optional<std::wstring>& caption) {
   if (MessageSink* const sink = InstalledSink()) {
     return sink->Take(prompt, code, caption);
   }

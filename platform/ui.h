@@ -2,7 +2,7 @@
 #pragma once
 
 #include <optional>
-#include <string_view>
+#include <string>
 
 namespace platform {
 
@@ -25,13 +25,13 @@ inline constexpr int kNo = 7;
 }  // namespace box
 
 // The caption of every box shown without a caption of its own.
-inline constexpr std::wstring_view kApplicationTitle = L"setup";
+inline constexpr wchar_t kApplicationTitle[] = L"setup";
 
 // Shows a modal box and waits for the user's answer. Without a caption the box carries the
 // application's title. While a sink is installed, the sink takes the message instead and gives the
 // answer.
-int ShowMessage(std::wstring_view prompt, int code,
-                std::optional<std::wstring_view> caption = std::nullopt);
+int ShowMessage(const std::wstring& prompt, int code,
+                const std::optional<std::wstring>& caption = std::nullopt);
 
 // Whether a box shown now would be seen by anyone: the process's window station is the visible
 // one. A service, a scheduled task and a deployment tool's SYSTEM account run in session 0, where
@@ -39,15 +39,15 @@ int ShowMessage(std::wstring_view prompt, int code,
 [[nodiscard]] bool CanShowBoxes();
 
 // The box itself, on the screen, whatever sink is installed.
-int ShowBox(std::wstring_view prompt, int code, std::optional<std::wstring_view> caption);
+int ShowBox(const std::wstring& prompt, int code, const std::optional<std::wstring>& caption);
 
 // Takes every message of the program in place of the screen: the routines report where their
 // failures happen, and the run decides whether such a report is shown, and where it is recorded.
 class MessageSink {
  public:
   virtual ~MessageSink() = default;
-  virtual int Take(std::wstring_view prompt, int code,
-                   std::optional<std::wstring_view> caption) = 0;
+  virtual int Take(const std::wstring& prompt, int code,
+                   const std::optional<std::wstring>& caption) = 0;
 };
 
 // Installs a sink for its own lifetime; whatever took the messages before takes them again after.

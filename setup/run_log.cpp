@@ -126,7 +126,7 @@ std::string TimeStamp(const platform::LocalTime& time) {
   return text;
 }
 
-void RunLog::Open(std::wstring_view path, std::wstring_view version) {
+void RunLog::Open(const std::wstring& path, std::wstring_view version) {
   file_.emplace(path);
   if (file_->StartedEmpty()) {
     file_->Append(kByteOrderMark);

@@ -29,7 +29,7 @@ class RunLog {
  public:
   // Opens the log for appending, a new file with its byte order mark. The run's first line names
   // the program and its version, which tells apart the runs that one file may hold.
-  void Open(std::wstring_view path, std::wstring_view version);
+  void Open(const std::wstring& path, std::wstring_view version);
 
   // A message the run showed, or would have shown had it not been quiet. Every message passes
   // here, logged or not, so the log also knows whether one has reported a problem.

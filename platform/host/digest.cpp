@@ -37,7 +37,7 @@ FileHasher::FileHasher() : state_(std::make_unique<State>()) {
 
 FileHasher::~FileHasher() = default;
 
-Sha256 FileHasher::Sha256Of(std::wstring_view path) {
+Sha256 FileHasher::Sha256Of(const std::wstring& path) {
   EVP_MD_CTX* const context = state_->context.get();
   Check(EVP_DigestInit_ex(context, EVP_sha256(), nullptr));
   const std::unique_ptr<ByteSource> file = OpenFileBytes(path);

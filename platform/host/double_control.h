@@ -2,8 +2,17 @@
 // the files real (POSIX files below a test's folder; "\" in a path reads as "/", and the drive C:
 // is the host's root), and stands in for everything else: an in-memory registry that answers with
 // Win32 result codes, scripted message-box answers with a record of every box, recorded ODBC
-// calls with scripted installer errors. Every call that can fail on Windows can be made to fail
-// here, through one table of faults.
+// calls with scripted installer errors.
+//
+// What can fail here: what real files do (a file or folder that is missing, a file marked
+// unreadable or read-only below), and each call of Call below, through one table of faults: the
+// failures that the routines above the platform layer are tested to survive. Nothing else can be
+// made to fail, and so none of the Win32 half's own ways to fail can be reached from here: among
+// them a listing that fails after its first names (FindNextFileW), the choice of the file that a
+// failed CopyFileW is reported about, taking the read-only attribute off a copy, a read that fails
+// part way through a file, a folder made or a log written where the disk is full, the text
+// conversions, the digests' provider and the program's own path. The instance guard takes
+// scripted answers through platform::GuardCalls instead.
 #pragma once
 
 #include <cstdint>
@@ -23,7 +32,7 @@ namespace host_double {
 void Reset();
 
 // --- Faults ------------------------------------------------------------------------------------
-// Every call of the platform layer that can fail on Windows, as the double takes it.
+// The calls that a test can make fail, as the double takes them.
 enum class Call {
   kRegistryOpen,     // RegOpenKeyExA
   kRegistryQuery,    // RegQueryValueExA or W
@@ -31,15 +40,11 @@ enum class Call {
   kRegistryCreate,   // RegCreateKeyExA
   kRegistrySet,      // RegSetValueExA or W
   kRegistryDelete,   // RegDeleteValueW
-  kCopyFile,         // about its source and its destination
-  kOpenForReading,   // a text file opened to be read
+  kCopyFile,         // about its source or its destination; fails about the destination
   kOpenForWriting,   // a text file opened to be written, and emptied
   kWrite,            // the lines that a text file's writer holds, handed to the file
   kClose,            // a text file closed, read or written
-  kMakeFolder,       // one folder made
-  kListing,          // a folder listed
-  kLogOpen,          // the log file opened for appending
-  kLogAppend,        // a line appended to it
+  kListing,          // a folder listed, before it yields any name
   kConfigDataSource  // an ODBC installer request
 };
 

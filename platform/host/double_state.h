@@ -87,5 +87,10 @@ std::optional<std::uint32_t> TakeFault(Call call,
 // The host path that a Windows-style path of the tests stands for: "\" reads as "/", and the drive
 // C: is the host's root, so that "C:\tmp\x" is "/tmp/x".
 std::string HostPath(std::wstring_view path);
+// The name of a host file as Windows gives it back.
+std::wstring FromHostName(std::string_view hostName);
+// Whether a host file's name matches the last part of a listing's pattern, as FindFirstFileW
+// matches it: "*" and "?", without regard to case, and "*.*" for every name.
+bool MatchesPattern(std::wstring_view pattern, const std::string& hostName);
 
 }  // namespace host_double::detail

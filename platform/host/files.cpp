@@ -1,7 +1,7 @@
 // Files of the double are real POSIX files; only the hidden, system and read-only attributes,
 // which POSIX has not got or does not hold against root, are kept beside them in the double's
-// state. Each call that Windows makes as one system call asks the fault table first; the opens,
-// reads and writes that make up a copy here are one CopyFileW there, and ask it once.
+// state. The calls that a test can make fail (double_control.h) ask the fault table first; the
+// opens, reads and writes that make up a copy here are one CopyFileW there, and ask it once.
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -9,7 +9,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cwctype>
 #include <exception>
 #include <initializer_list>
 #include <set>
@@ -125,33 +124,8 @@ void WriteAll(int fd, const char* data, std::size_t size, std::wstring_view path
   }
 }
 
-// Copies all of in to out inside the kernel, without a pass through a buffer here. False, with
-// nothing copied, where the kernel will not: another file system, an old kernel, or a file such as
-// those of /proc that reports no bytes to copy_file_range though it has some to read. A failure
-// is the destination's, the side a copy mostly fails on (a full disk).
-bool CopyInKernel(int in, int out, std::wstring_view destination) {
-  constexpr std::size_t kStep = std::size_t{1} << 30;
-  bool copiedAny = false;
-  for (;;) {
-    const ssize_t copied = ::copy_file_range(in, nullptr, out, nullptr, kStep, 0);
-    if (copied > 0) {
-      copiedAny = true;
-      continue;
-    }
-    if (copied == 0) {
-      return copiedAny;
-    }
-    if (errno == EINTR) {
-      continue;
-    }
-    if (!copiedAny && (errno == EXDEV || errno == EINVAL || errno == ENOSYS ||
-                       errno == EOPNOTSUPP || errno == EBADF)) {
-      return false;
-    }
-    throw LastSystemFailure(destination);
-  }
-}
-
+// Plain reads and writes: the double's copies serve the tests and the benchmarks' figures for the
+// logic around a copy, which say nothing of CopyFileW's speed however fast the double copies.
 void CopyThroughBuffer(int in, std::wstring_view source, int out, std::wstring_view destination) {
   std::vector<char> buffer(1 << 16);
   for (;;) {
@@ -169,71 +143,9 @@ void CopyThroughBuffer(int in, std::wstring_view source, int out, std::wstring_v
   }
 }
 
-std::wstring FoldCase(std::wstring_view text) {
-  std::wstring folded(text);
-  std::transform(folded.begin(), folded.end(), folded.begin(), [](wchar_t c) {
-    return static_cast<wchar_t>(std::towlower(static_cast<wint_t>(c)));
-  });
-  return folded;
-}
-
-// Wildcards as Windows reads them: "*" and "?", no regard to case, "*.*" for every name.
-bool Matches(std::wstring_view pattern, std::wstring_view name) {
-  if (pattern == L"*.*") {
-    return true;
-  }
-  const std::wstring p = FoldCase(pattern);
-  const std::wstring n = FoldCase(name);
-  std::size_t pi = 0;
-  std::size_t ni = 0;
-  std::size_t star = std::wstring::npos;
-  std::size_t mark = 0;
-  while (ni < n.size()) {
-    if (pi < p.size() && (p[pi] == L'?' || p[pi] == n[ni])) {
-      ++pi;
-      ++ni;
-    } else if (pi < p.size() && p[pi] == L'*') {
-      star = pi++;
-      mark = ni;
-    } else if (star != std::wstring::npos) {
-      pi = star + 1;
-      ni = ++mark;
-    } else {
-      return false;
-    }
-  }
-  while (pi < p.size() && p[pi] == L'*') {
-    ++pi;
-  }
-  return pi == p.size();
-}
-
-std::wstring WideFromUtf8(const std::string& utf8) {
-  std::wstring wide;
-  for (std::size_t i = 0; i < utf8.size();) {
-    const auto c = static_cast<unsigned char>(utf8[i]);
-    const int length = c < 0x80 ? 1 : c < 0xE0 ? 2 : c < 0xF0 ? 3 : 4;
-    std::uint32_t u = length == 1   ? c
-                      : length == 2 ? (c & 0x1Fu)
-                      : length == 3 ? (c & 0x0Fu)
-                                    : (c & 0x07u);
-    for (int k = 1; k < length && i + static_cast<std::size_t>(k) < utf8.size(); ++k) {
-      u = (u << 6) | (static_cast<unsigned char>(utf8[i + static_cast<std::size_t>(k)]) & 0x3Fu);
-    }
-    wide += static_cast<wchar_t>(u);
-    i += static_cast<std::size_t>(length);
-  }
-  return wide;
-}
-
-FileDescriptor OpenForReading(std::wstring_view path) {
-  FailIfFaulted(Call::kOpenForReading, path);
-  return OpenOrThrow(path, O_RDONLY);
-}
-
 class FileByteSource : public ByteSource {
  public:
-  explicit FileByteSource(std::wstring_view path) : path_(path), fd_(OpenForReading(path)) {}
+  explicit FileByteSource(std::wstring_view path) : path_(path), fd_(OpenOrThrow(path, O_RDONLY)) {}
   std::size_t Read(std::span<char> buffer) override {
     for (;;) {
       const ssize_t got = ::read(fd_.get(), buffer.data(), buffer.size());
@@ -270,16 +182,18 @@ struct DirectoryListing::State {
   std::size_t next = 0;
 };
 
-DirectoryListing::DirectoryListing(std::wstring_view pattern, ListingAttributes attributes)
+DirectoryListing::DirectoryListing(const std::wstring& pattern, ListingAttributes attributes)
     : state_(std::make_unique<State>()) {
-  const auto separator = pattern.find_last_of(L"\\/");
+  // A view, so that the name's part below stays a part of the caller's pattern.
+  const std::wstring_view whole = pattern;
+  const auto separator = whole.find_last_of(L"\\/");
   const std::wstring folder(separator == std::wstring_view::npos ? L"."
-                                                                 : pattern.substr(0, separator));
+                                                                 : whole.substr(0, separator));
   if (const auto code = host_double::detail::TakeFault(Call::kListing, {pattern, folder})) {
     throw SystemFailure(ErrorCode{*code}, folder);
   }
   const std::wstring_view namePattern =
-      separator == std::wstring_view::npos ? pattern : pattern.substr(separator + 1);
+      separator == std::wstring_view::npos ? whole : whole.substr(separator + 1);
   const std::string hostFolder = HostPath(folder);
 
   DIR* const directory = ::opendir(hostFolder.c_str());
@@ -302,9 +216,8 @@ DirectoryListing::DirectoryListing(std::wstring_view pattern, ListingAttributes 
     if (attributes == ListingAttributes::kPlainFiles && !plainFile) {
       continue;
     }
-    std::wstring wideName = WideFromUtf8(name);
-    if (Matches(namePattern, wideName)) {
-      state_->names.push_back(std::move(wideName));
+    if (host_double::detail::MatchesPattern(namePattern, name)) {
+      state_->names.push_back(host_double::detail::FromHostName(name));
     }
   }
   ::closedir(directory);
@@ -323,18 +236,17 @@ std::wstring DirectoryListing::Next() {
 
 // --- Folders and copies ------------------------------------------------------------------------
 
-bool IsFolder(std::wstring_view path) {
+bool IsFolder(const std::wstring& path) {
   return IsHostFolder(HostPath(path));
 }
 
-void MakeFolder(std::wstring_view path) {
-  FailIfFaulted(Call::kMakeFolder, path);
+void MakeFolder(const std::wstring& path) {
   if (::mkdir(HostPath(path).c_str(), 0777) != 0) {
     ThrowFileFailure(path);
   }
 }
 
-void CopyFileOverwriting(std::wstring_view source, std::wstring_view destination) {
+void CopyFileOverwriting(const std::wstring& source, const std::wstring& destination) {
   // A fault of the copy is about its destination: the source opens, as a test that fails a copy
   // means it. A source that cannot be opened fails about itself below.
   if (const auto code = host_double::detail::TakeFault(Call::kCopyFile, {source, destination})) {
@@ -342,9 +254,7 @@ void CopyFileOverwriting(std::wstring_view source, std::wstring_view destination
   }
   FileDescriptor in = OpenOrThrow(source, O_RDONLY);
   FileDescriptor out = OpenEmptiedOrThrow(destination);
-  if (!CopyInKernel(in.get(), out.get(), destination)) {
-    CopyThroughBuffer(in.get(), source, out.get(), destination);
-  }
+  CopyThroughBuffer(in.get(), source, out.get(), destination);
   if (::close(out.Release()) != 0) {
     throw LastSystemFailure(destination);
   }
@@ -359,7 +269,7 @@ void CopyFileOverwriting(std::wstring_view source, std::wstring_view destination
   }
 }
 
-std::unique_ptr<ByteSource> OpenFileBytes(std::wstring_view path) {
+std::unique_ptr<ByteSource> OpenFileBytes(const std::wstring& path) {
   return std::make_unique<FileByteSource>(path);
 }
 
@@ -371,7 +281,7 @@ struct TextFileReader::State {
   LineReader reader;
 };
 
-TextFileReader::TextFileReader(std::wstring_view path) : state_(std::make_unique<State>(path)) {}
+TextFileReader::TextFileReader(const std::wstring& path) : state_(std::make_unique<State>(path)) {}
 TextFileReader::~TextFileReader() = default;
 bool TextFileReader::ReadLine(std::string& line) {
   return state_->reader.ReadLine(line);
@@ -396,7 +306,7 @@ struct TextFileWriter::State {
   std::string pending;
 };
 
-TextFileWriter::TextFileWriter(std::wstring_view path) : state_(std::make_unique<State>(path)) {
+TextFileWriter::TextFileWriter(const std::wstring& path) : state_(std::make_unique<State>(path)) {
   state_->pending.reserve(1 << 16);
 }
 
@@ -433,24 +343,16 @@ void TextFileWriter::Close() {
 
 // --- The log file --------------------------------------------------------------------------------
 
-namespace {
-
-FileDescriptor OpenForAppending(std::wstring_view path) {
-  FailIfFaulted(Call::kLogOpen, path);
-  return OpenOrThrow(path, O_WRONLY | O_APPEND | O_CREAT);
-}
-
-}  // namespace
-
 struct LogFile::State {
-  explicit State(std::wstring_view logPath) : path(logPath), fd(OpenForAppending(logPath)) {}
+  explicit State(std::wstring_view logPath)
+      : path(logPath), fd(OpenOrThrow(logPath, O_WRONLY | O_APPEND | O_CREAT)) {}
   std::wstring path;
   FileDescriptor fd;
   bool startedEmpty = false;
 };
 
 // O_APPEND writes each piece at the end of the file as it is then, as FILE_APPEND_DATA does.
-LogFile::LogFile(std::wstring_view path) : state_(std::make_unique<State>(path)) {
+LogFile::LogFile(const std::wstring& path) : state_(std::make_unique<State>(path)) {
   struct stat info {};
   if (::fstat(state_->fd.get(), &info) != 0) {
     throw LastSystemFailure(path);
@@ -465,7 +367,6 @@ bool LogFile::StartedEmpty() const {
 }
 
 void LogFile::Append(std::string_view bytes) {
-  FailIfFaulted(Call::kLogAppend, state_->path);
   WriteAll(state_->fd.get(), bytes.data(), bytes.size(), state_->path);
 }
 

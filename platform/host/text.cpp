@@ -1,6 +1,8 @@
 // Code page 932 on the host, through iconv, so that byte counts are those of a Japanese Windows;
-// UTF-8, as Windows makes it; and the upper case of Windows' ordinal comparisons, through the C
-// library's UTF-8 locale.
+// UTF-8, as Windows makes it and as the host names its files, through iconv too; and the upper
+// case of Windows' ordinal comparisons and of its file name patterns, through the C library's
+// UTF-8 locale.
+#include <fnmatch.h>
 #include <iconv.h>
 #include <locale.h>
 #include <wctype.h>
@@ -10,6 +12,7 @@
 #include <stdexcept>
 #include <string>
 
+#include "platform/host/double_state.h"
 #include "platform/text.h"
 
 namespace platform {
@@ -74,16 +77,22 @@ class Utf8Locale {
   [[nodiscard]] wchar_t Upper(wchar_t c) const {
     return static_cast<wchar_t>(::towupper_l(static_cast<wint_t>(c), locale_));
   }
+  locale_t get() const { return locale_; }
 
  private:
   locale_t locale_;
 };
 
+const Utf8Locale& TheUtf8Locale() {
+  thread_local const Utf8Locale locale;
+  return locale;
+}
+
 }  // namespace
 
 bool ContainsIgnoringCase(std::wstring_view text, std::wstring_view part) {
-  thread_local const Utf8Locale locale;
-  const auto same = [](wchar_t a, wchar_t b) { return locale.Upper(a) == locale.Upper(b); };
+  const Utf8Locale& locale = TheUtf8Locale();
+  const auto same = [&locale](wchar_t a, wchar_t b) { return locale.Upper(a) == locale.Upper(b); };
   return std::search(text.begin(), text.end(), part.begin(), part.end(), same) != text.end();
 }
 
@@ -113,3 +122,32 @@ std::wstring FromCodePage(std::uint32_t codePage, std::string_view bytes) {
 }
 
 }  // namespace platform
+
+namespace host_double::detail {
+
+std::wstring FromHostName(std::string_view hostName) {
+  thread_local platform::Converter converter("WCHAR_T", "UTF-8");
+  return converter.Convert<std::wstring>(hostName.data(), hostName.size(), 1,
+                                         std::wstring(L"\uFFFD"));
+}
+
+// fnmatch in the UTF-8 locale takes "?" for one character, not one byte, and folds case as
+// ContainsIgnoringCase does. Windows has no character classes, so "[" stands for itself.
+bool MatchesPattern(std::wstring_view pattern, const std::string& hostName) {
+  if (pattern == L"*.*") {
+    return true;
+  }
+  std::string literal;
+  for (const char c : platform::ToUtf8(pattern)) {
+    if (c == '[') {
+      literal += '\\';
+    }
+    literal += c;
+  }
+  const locale_t previous = ::uselocale(platform::TheUtf8Locale().get());
+  const bool matches = ::fnmatch(literal.c_str(), hostName.c_str(), FNM_CASEFOLD) == 0;
+  ::uselocale(previous);
+  return matches;
+}
+
+}  // namespace host_double::detail

@@ -5,10 +5,9 @@
 
 namespace platform {
 
-int ShowBox(std::wstring_view prompt, int code, std::optional<std::wstring_view> caption) {
+int ShowBox(const std::wstring& prompt, int code, const std::optional<std::wstring>& caption) {
   auto& state = host_double::detail::TheState();
-  state.shown.push_back(
-      {std::wstring(prompt), code, caption ? std::optional<std::wstring>(*caption) : std::nullopt});
+  state.shown.push_back({prompt, code, caption});
   if (!state.answers.empty()) {
     const int answer = state.answers.front();
     state.answers.pop_front();

@@ -38,7 +38,7 @@ FileHasher::FileHasher() : state_(std::make_unique<State>()) {}
 
 FileHasher::~FileHasher() = default;
 
-Sha256 FileHasher::Sha256Of(std::wstring_view path) {
+Sha256 FileHasher::Sha256Of(const std::wstring& path) {
   HCRYPTHASH created = 0;
   if (!::CryptCreateHash(state_->provider.get(), CALG_SHA_256, 0, 0, &created)) {
     throw LastSystemFailure();

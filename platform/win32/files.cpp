@@ -41,9 +41,9 @@ std::wstring FolderOf(std::wstring_view pattern) {
                                                            : pattern.substr(0, separator));
 }
 
-win32::UniqueFile OpenForReading(std::wstring_view path) {
-  win32::UniqueFile file(::CreateFileW(std::wstring(path).c_str(), GENERIC_READ, FILE_SHARE_READ,
-                                       nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+win32::UniqueFile OpenForReading(const std::wstring& path) {
+  win32::UniqueFile file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                       OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
   if (!file) {
     throw LastSystemFailure(path);
   }
@@ -61,7 +61,7 @@ bool CanBeRead(const std::wstring& path) {
 
 class FileByteSource : public ByteSource {
  public:
-  explicit FileByteSource(std::wstring_view path) : path_(path), file_(OpenForReading(path)) {}
+  explicit FileByteSource(const std::wstring& path) : path_(path), file_(OpenForReading(path)) {}
 
   std::size_t Read(std::span<char> buffer) override {
     DWORD read = 0;
@@ -84,9 +84,9 @@ class FileByteSource : public ByteSource {
 
 // OPEN_ALWAYS and truncating by hand, because CREATE_ALWAYS refuses a file that is hidden or
 // system; emptying in place also keeps the file's attributes.
-win32::UniqueFile OpenEmptiedForWriting(std::wstring_view path) {
-  win32::UniqueFile file(::CreateFileW(std::wstring(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ,
-                                       nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+win32::UniqueFile OpenEmptiedForWriting(const std::wstring& path) {
+  win32::UniqueFile file(::CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                       OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file || !::SetEndOfFile(file.get())) {
     throw LastSystemFailure(path);
   }
@@ -137,11 +137,11 @@ struct DirectoryListing::State {
   }
 };
 
-DirectoryListing::DirectoryListing(std::wstring_view pattern, ListingAttributes attributes)
+DirectoryListing::DirectoryListing(const std::wstring& pattern, ListingAttributes attributes)
     : state_(std::make_unique<State>()) {
   state_->pattern = pattern;
   state_->attributes = attributes;
-  state_->find.reset(::FindFirstFileW(state_->pattern.c_str(), &state_->entry));
+  state_->find.reset(::FindFirstFileW(pattern.c_str(), &state_->entry));
   if (!state_->find) {
     const DWORD error = ::GetLastError();
     if (!MeansNoMatch(error)) {
@@ -163,57 +163,55 @@ std::wstring DirectoryListing::Next() {
   return {};
 }
 
-bool IsFolder(std::wstring_view path) {
-  const DWORD attributes = ::GetFileAttributesW(std::wstring(path).c_str());
+bool IsFolder(const std::wstring& path) {
+  const DWORD attributes = ::GetFileAttributesW(path.c_str());
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
-void MakeFolder(std::wstring_view path) {
-  const std::wstring folder(path);
-  if (!::CreateDirectoryW(folder.c_str(), nullptr)) {
+void MakeFolder(const std::wstring& path) {
+  if (!::CreateDirectoryW(path.c_str(), nullptr)) {
     throw LastSystemFailure(path);
   }
 }
 
-void CopyFileOverwriting(std::wstring_view source, std::wstring_view destination) {
-  const std::wstring from(source);
-  const std::wstring to(destination);
-  if (!::CopyFileW(from.c_str(), to.c_str(), FALSE)) {
+void CopyFileOverwriting(const std::wstring& source, const std::wstring& destination) {
+  if (!::CopyFileW(source.c_str(), destination.c_str(), FALSE)) {
     const DWORD error = ::GetLastError();
     // CopyFileW does not say which of the two files it failed on. A source that cannot be opened
     // for reading is the one: missing, or visible but not readable (no read right on a share, a
     // file another account encrypted, one held without sharing). Otherwise it is the copy. The
     // failure report names it: app/failure_policy.h.
-    throw SystemFailure(ErrorCode{error}, CanBeRead(from) ? destination : source);
+    throw SystemFailure(ErrorCode{error}, CanBeRead(source) ? destination : source);
   }
   // CopyFileW gives the copy the attributes of its source. From a CD, a read-only share or a
   // folder of files marked read-only, that would deploy files that the run must rewrite next and
   // that a later run could not overwrite. Hidden and system stay as the copy has them.
-  const DWORD attributes = ::GetFileAttributesW(to.c_str());
+  const DWORD attributes = ::GetFileAttributesW(destination.c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES) {
     throw LastSystemFailure(destination);
   }
   if ((attributes & FILE_ATTRIBUTE_READONLY) != 0) {
     // No attribute at all must be said as FILE_ATTRIBUTE_NORMAL.
     const DWORD writable = attributes & ~DWORD{FILE_ATTRIBUTE_READONLY};
-    if (!::SetFileAttributesW(to.c_str(), writable == 0 ? FILE_ATTRIBUTE_NORMAL : writable)) {
+    if (!::SetFileAttributesW(destination.c_str(),
+                              writable == 0 ? FILE_ATTRIBUTE_NORMAL : writable)) {
       throw LastSystemFailure(destination);
     }
   }
 }
 
-std::unique_ptr<ByteSource> OpenFileBytes(std::wstring_view path) {
+std::unique_ptr<ByteSource> OpenFileBytes(const std::wstring& path) {
   return std::make_unique<FileByteSource>(path);
 }
 
 struct TextFileReader::State {
-  explicit State(std::wstring_view path) : source(path), lines(source) {}
+  explicit State(const std::wstring& path) : source(path), lines(source) {}
 
   FileByteSource source;
   LineReader lines;
 };
 
-TextFileReader::TextFileReader(std::wstring_view path) : state_(std::make_unique<State>(path)) {}
+TextFileReader::TextFileReader(const std::wstring& path) : state_(std::make_unique<State>(path)) {}
 
 TextFileReader::~TextFileReader() = default;
 
@@ -226,7 +224,7 @@ void TextFileReader::Close() {
 }
 
 struct TextFileWriter::State {
-  explicit State(std::wstring_view filePath) : path(filePath), file(OpenEmptiedForWriting(path)) {
+  explicit State(const std::wstring& filePath) : path(filePath), file(OpenEmptiedForWriting(path)) {
     pending.reserve(kWriteBufferSize);
   }
 
@@ -240,7 +238,7 @@ struct TextFileWriter::State {
   std::string pending;
 };
 
-TextFileWriter::TextFileWriter(std::wstring_view path) : state_(std::make_unique<State>(path)) {}
+TextFileWriter::TextFileWriter(const std::wstring& path) : state_(std::make_unique<State>(path)) {}
 
 TextFileWriter::~TextFileWriter() {
   if (!state_->file) {
@@ -285,11 +283,11 @@ struct LogFile::State {
 
 // Appending only: Windows then writes each piece at the end of the file as it is at that moment,
 // after whatever another copy of the program appended meanwhile.
-LogFile::LogFile(std::wstring_view path) : state_(std::make_unique<State>()) {
+LogFile::LogFile(const std::wstring& path) : state_(std::make_unique<State>()) {
   state_->path = path;
-  state_->file.reset(::CreateFileW(
-      std::wstring(path).c_str(), FILE_APPEND_DATA | FILE_READ_ATTRIBUTES,
-      FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  state_->file.reset(::CreateFileW(path.c_str(), FILE_APPEND_DATA | FILE_READ_ATTRIBUTES,
+                                   FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
+                                   FILE_ATTRIBUTE_NORMAL, nullptr));
   LARGE_INTEGER size{};
   if (!state_->file || !::GetFileSizeEx(state_->file.get(), &size)) {
     throw LastSystemFailure(path);

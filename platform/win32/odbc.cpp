@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+// The installer's plain names are its ANSI entries; UNICODE would map them to the wide ones.
+#define SQL_NOUNICODEMAP
 #include <odbcinst.h>
 
 #include <algorithm>
@@ -12,8 +14,8 @@
 namespace platform::odbc {
 namespace {
 
-// The ANSI entries, named and typed here rather than taken from odbcinst.h, where UNICODE would
-// turn them into the wide ones: the attribute lists are ANSI bytes.
+// The ANSI entries, named and typed here rather than taken from odbcinst.h, since the installer is
+// looked up, not imported: the attribute lists are ANSI bytes.
 using ConfigDataSourceFunction = BOOL(WINAPI*)(HWND, WORD, LPCSTR, LPCSTR);
 using InstallerErrorFunction = RETCODE(WINAPI*)(WORD, DWORD*, LPSTR, WORD, WORD*);
 constexpr char kConfigDataSource[] = "SQLConfigDataSource";

@@ -13,10 +13,9 @@ static_assert(box::kOk == IDOK && box::kYes == IDYES && box::kNo == IDNO);
 
 // A box that cannot be shown answers 0, which matches none of the answers a caller looks for.
 // Throwing instead would take the error trap, whose report is itself a box.
-int ShowBox(std::wstring_view prompt, int code, std::optional<std::wstring_view> caption) {
-  const std::wstring promptText(prompt);
-  const std::wstring captionText(caption.value_or(kApplicationTitle));
-  return ::MessageBoxW(nullptr, promptText.c_str(), captionText.c_str(), static_cast<UINT>(code));
+int ShowBox(const std::wstring& prompt, int code, const std::optional<std::wstring>& caption) {
+  return ::MessageBoxW(nullptr, prompt.c_str(), caption ? caption->c_str() : kApplicationTitle,
+                       static_cast<UINT>(code));
 }
 
 // A station whose flags cannot be read is taken as the visible one, as every run took it before.
@@ -31,10 +30,7 @@ bool CanShowBoxes() {
 }
 
 void SetBusyPointer(bool busy) {
-  // Without UNICODE the IDC_ names are typed as narrow resource names; they are plain numbers,
-  // which the wide entry reads just the same.
-  const auto* const cursor = reinterpret_cast<const wchar_t*>(busy ? IDC_WAIT : IDC_ARROW);
-  ::SetCursor(::LoadCursorW(nullptr, cursor));
+  ::SetCursor(::LoadCursorW(nullptr, busy ? IDC_WAIT : IDC_ARROW));
 }
 
 }  // namespace platform

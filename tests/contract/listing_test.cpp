@@ -67,6 +67,21 @@ TEST_F(DirectoryListingContract, ANameFindsItselfWhateverItsAttributes) {
   EXPECT_THAT(ListAll(folder_ / L"hidden.txt", ListingAttributes::kPlainFiles), IsEmpty());
 }
 
+// The deployment tests names with a listing of the name itself, as a Windows user spells it.
+TEST_F(DirectoryListingContract, ANameMatchesWithoutRegardToCaseAndHasNoCharacterClasses) {
+  test_support::WriteBytes(folder_ / L"ärger.txt", "a");
+  test_support::WriteBytes(folder_ / L"a[1].txt", "b");
+  test_support::WriteBytes(folder_ / L"a1.txt", "c");
+  EXPECT_THAT(ListAll(folder_ / L"PLAIN.TXT", ListingAttributes::kPlainFiles),
+              ElementsAre(L"plain.txt"));
+  EXPECT_THAT(ListAll(folder_ / L"ÄRGER.TXT", ListingAttributes::kPlainFiles),
+              ElementsAre(L"ärger.txt"));
+  EXPECT_THAT(ListAll(folder_ / L"a[1].txt", ListingAttributes::kPlainFiles),
+              ElementsAre(L"a[1].txt"));
+  // "?" stands for one character, however many bytes the host names it with.
+  EXPECT_THAT(ListAll(folder_ / L"?.INI", ListingAttributes::kPlainFiles), ElementsAre(L"表.ini"));
+}
+
 // A copy must not take a folder that is not there for an empty one.
 TEST_F(DirectoryListingContract, AMissingFolderFailsNamingIt) {
   EXPECT_THAT([&] { ListAll(folder_ / L"missing\\*.*", ListingAttributes::kEveryName); },

@@ -25,7 +25,7 @@ constexpr int kPlatformFailure = 4;
 
 int ShowBox(int argc, wchar_t** argv) {
   const int code = static_cast<int>(std::wcstol(argv[2], nullptr, 10));
-  std::optional<std::wstring_view> caption;
+  std::optional<std::wstring> caption;
   if (std::wstring_view(argv[3]) != L"-") {
     caption = argv[3];
   }

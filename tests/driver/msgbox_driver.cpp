@@ -24,7 +24,7 @@ constexpr UINT kTextTimeoutMs = 60000;
 constexpr std::chrono::milliseconds kPaintTimeout{3000};
 
 struct IconKind {
-  LPCSTR resource;  // without UNICODE the IDI_ names are narrow, but they are plain numbers
+  LPCWSTR resource;
   const char* name;
   int code;
 };
@@ -72,7 +72,7 @@ constexpr std::array<Answer, 9> kAnswers{{
 }};
 
 HICON SystemIcon(const IconKind& kind) {
-  return ::LoadIconW(nullptr, reinterpret_cast<LPCWSTR>(kind.resource));
+  return ::LoadIconW(nullptr, kind.resource);
 }
 
 bool IsDialog(HWND window) {

@@ -129,7 +129,8 @@ TEST_F(RunLogTest, ACompleteRunSaysWhatItFoundAndDidInOrder) {
 class MessagesToTheLog final : public platform::MessageSink {
  public:
   explicit MessagesToTheLog(setup::RunLog& log) : log_(log), routed_(*this) {}
-  int Take(std::wstring_view prompt, int code, std::optional<std::wstring_view> caption) override {
+  int Take(const std::wstring& prompt, int code,
+           const std::optional<std::wstring>& caption) override {
     log_.Message(prompt, code, caption.value_or(platform::kApplicationTitle));
     return platform::ShowBox(prompt, code, caption);
   }

@@ -14,6 +14,9 @@
 // it posts (SQLPostInstallerError) before it answers FALSE.
 #include <windows.h>
 
+// An ANSI driver, as the Access driver's ConfigDSN is: the installer's plain names stay its ANSI
+// entries, which UNICODE would map to the wide ones.
+#define SQL_NOUNICODEMAP
 #include <odbcinst.h>
 
 #include <cstdio>
