@@ -47,8 +47,10 @@ TEST_F(FolderRoutinesContract, MkDirUnderAMissingParentShowsTheFolderOnTheSecond
   const auto& shown = messages.All();
   ASSERT_EQ(shown.size(), 1u);
   // The description is the system's own, which Wine words otherwise than Windows.
-  EXPECT_EQ(shown[0].text, L"ｴﾗｰ発生(共通/FU_MkDir) 3:" + platform::SystemFailure(3).description() +
-                               L"\r" + folder);
+  EXPECT_EQ(shown[0].text,
+            L"ｴﾗｰ発生(共通/FU_MkDir) 3:" +
+                platform::SystemFailure(platform::ErrorCode::kPathNotFound).description() + L"\r" +
+                folder);
   EXPECT_EQ(shown[0].code, 4112);
   EXPECT_EQ(shown[0].caption, std::nullopt) << "the application's title";
 }

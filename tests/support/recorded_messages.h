@@ -4,7 +4,6 @@
 
 #include <optional>
 #include <string>
-#include <string_view>
 #include <vector>
 
 #include "platform/ui.h"
@@ -22,13 +21,13 @@ class RecordedMessages final : public platform::MessageSink {
  public:
   RecordedMessages() : routed_(*this) {}
 
-  int Take(std::wstring_view text, int code, std::optional<std::wstring_view> caption) override {
-    all_.push_back(
-        {std::wstring(text), code, caption ? std::optional<std::wstring>(*caption) : std::nullopt});
+  int Take(const std::wstring& text, int code,
+           const std::optional<std::wstring>& caption) override {
+    all_.push_back({text, code, caption});
     return platform::box::kOk;
   }
-  const std::vector<RecordedMessage>& All() const { return all_; }
-  std::vector<std::wstring> Texts() const {
+  [[nodiscard]] const std::vector<RecordedMessage>& All() const { return all_; }
+  [[nodiscard]] std::vector<std::wstring> Texts() const {
     std::vector<std::wstring> texts;
     for (const auto& message : all_) {
       texts.push_back(message.text);
