@@ -77,7 +77,7 @@ class Utf8Locale {
   [[nodiscard]] wchar_t Upper(wchar_t c) const {
     return static_cast<wchar_t>(::towupper_l(static_cast<wint_t>(c), locale_));
   }
-  locale_t get() const { return locale_; }
+  [[nodiscard]] locale_t get() const { return locale_; }
 
  private:
   locale_t locale_;
