@@ -6,7 +6,7 @@ from __future__ import annotations
 
 import pathlib
 
-from .machine import REGISTER_ODBC_SH, Machine, Windows
+from .machine import REGISTER_ODBC_SH, Machine, Windows, share_wine_files
 
 
 def furnish(machine: Machine, odbc_driver: pathlib.Path | None) -> bool:
@@ -30,6 +30,7 @@ def make(work: pathlib.Path, mbdriver: pathlib.Path, odbc_driver: pathlib.Path |
         print("no Access driver: every run reports the data source as not registered")
     machine.apply_registry_changes()
     machine.stop()
+    share_wine_files(machine.prefix)
     return 0
 
 
