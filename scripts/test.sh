@@ -3,7 +3,7 @@
 # UBSan); the Windows tests and end-to-end scenarios of the x86_64 build under wine64, and of the
 # i686 build that ships under WoW64; the checks on the shipped program, its release folder and its
 # signature; the README's Ansible tasks, read by Ansible; the static checks; and each fuzz target
-# for a minute. Says how long each part took. A part that fails stops nothing: every part runs, and
+# for half a minute. Says how long each part took. A part that fails stops nothing: every part runs, and
 # the last line counts the tests of them all (each test of a ctest run, each other part as one),
 # with a failure status if any failed.
 set -euo pipefail
@@ -65,7 +65,7 @@ release_checks() {
 source_checks() {
   part "README Ansible" check tools/check-readme-ansible.sh
   part "static checks" check tools/check-static.sh
-  part "fuzzing" check scripts/fuzz.sh 60
+  part "fuzzing" check scripts/fuzz.sh 30
 }
 
 # checks NAME: one line of checks, at the lowest priority, into a log of its own.
