@@ -7,13 +7,13 @@ import os
 import pathlib
 import shutil
 
-from ..catalog import scenario
+from ..catalog import EVERY_WIDTH, scenario
 from ..expected.state import Homes, appended
 from ..registry import DATA_SOURCE_KEY, ENVIRONMENT_KEY, REG_EXPAND_SZ, REG_SZ, Value
 from ..scenario import Scenario
 
 
-@scenario()
+@scenario(machines=EVERY_WIDTH)
 def full_run(s: Scenario) -> None:
     """Yes on a machine as installed, from a release folder with its SHA256SUMS: environment,
     files, configuration and data source."""
@@ -25,7 +25,7 @@ def full_run(s: Scenario) -> None:
     s.check.trees("the distribution", dist, s.machine.tree(s.dist))
 
 
-@scenario()
+@scenario(machines=EVERY_WIDTH)
 def second_run(s: Scenario) -> None:
     """A second run leaves what the first left: Path once, the same files and backups, and a
     data source made anew."""

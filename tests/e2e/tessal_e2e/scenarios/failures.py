@@ -14,7 +14,7 @@ import time
 from typing import Callable, Iterator
 
 from .. import wine_user
-from ..catalog import scenario
+from ..catalog import EVERY_WIDTH, scenario
 from ..expected import boxes, log
 from ..expected.boxes import QUESTION, FailureReport
 from ..expected.exits import Exit
@@ -30,7 +30,7 @@ from ..scenario import Scenario
 CREATE_DSN_FAILED = 18
 
 
-@scenario(quiet=True)
+@scenario(machines=EVERY_WIDTH, quiet=True)
 def no_odbc_driver(s: Scenario) -> None:
     """Without an Access driver that takes the data source, the data source is reported missing,
     the log says why in the ODBC installer's words, and the run completes with the code that says

@@ -29,7 +29,7 @@ CONFIGURATION_READER = pathlib.Path(__file__).resolve().parents[2] / "java/ReadC
 
 
 # The JDK's readers check what the program that ships writes.
-@scenario(machines=(WOW64,), cases=TOMCAT_FOLDERS)
+@scenario(cases=TOMCAT_FOLDERS)
 def java_reads(s: Scenario, tomcat: str) -> None:
     """A run for a Tomcat folder, then the configuration files read back by the JDK's own readers
     as tessal reads them: each gives back the folder exactly."""

@@ -5,15 +5,15 @@ from __future__ import annotations
 
 import shutil
 
-from ..catalog import scenario
+from ..catalog import EVERY_WIDTH, scenario
 from ..expected.boxes import NO_JDK
-from ..machine import DIST, WOW64
+from ..machine import DIST
 from ..scenario import Scenario
 from .completing import full_run
 from .unchanged import ends_without_product
 
 
-@scenario()
+@scenario(machines=EVERY_WIDTH)
 def planted_dll(s: Scenario) -> None:
     """An ODBCCP32.dll laid beside setup.exe, and Wine told to take a DLL that it finds before its
     own, as Windows searches: the run is a full run all the same, the data source registered by
@@ -29,7 +29,7 @@ def planted_dll(s: Scenario) -> None:
         s.check.fail(f"the planted DLL ran with the program's rights: {marker.read_bytes()!r}")
 
 
-@scenario(machines=(WOW64,))
+@scenario()
 def x64_build(s: Scenario) -> None:
     """Why the program ships as 32-bit: on a machine whose products are 32-bit, the x86_64 build
     reads the 64-bit view, finds no JDK and changes nothing; the i686 build then finds both."""
