@@ -242,15 +242,25 @@ class Machine:
                    LANG="ja_JP.UTF-8", LC_ALL="ja_JP.UTF-8", DISPLAY=f":{self.display}")
         return env
 
-    def wine(self, *args: str, timeout: float = 120) -> tuple[int, str]:
-        """Runs a Windows program to its end; its exit code and what it printed. The output goes
-        through a file: the services that the first program of a prefix starts inherit its
-        handles, and a pipe would stay open until they end."""
+    def wine(self, *args: str, timeout: float = 120, debug: str = "") -> tuple[int, str]:
+        """Runs a Windows program to its end; its exit code and what it printed, with the debug
+        channels added. The output goes through a file: the services that the first program of a
+        prefix starts inherit its handles, and a pipe would stay open until they end."""
+        env = self.environment()
+        env["WINEDEBUG"] += debug
         with tempfile.TemporaryFile() as output:
-            result = subprocess.run([WINE, *args], env=self.environment(), timeout=timeout,
+            result = subprocess.run([WINE, *args], env=env, timeout=timeout,
                                     stdin=subprocess.DEVNULL, stdout=output, stderr=output)
             output.seek(0)
             return result.returncode, output.read().decode("utf-8", "replace")
+
+    def tool(self, *args: str) -> None:
+        """Runs one of Windows' own tools that prepares the machine; one that fails stops the
+        scenario. Such a failure is Wine's, not the program's, and rare: the report carries
+        Wine's errors and the processes it started and ended, to say what happened."""
+        status, output = self.wine(*args, debug=",err+all,+process")
+        if status != 0:
+            raise RuntimeError(f"{' '.join(args)} failed with {exit_status(status)}:\n{output}")
 
     def start_wine(self, *args: str) -> subprocess.Popen:
         """Starts a Windows program and returns at once."""
@@ -288,10 +298,10 @@ class Machine:
                 continue
             reg = self.prefix / "drive_c" / "changes.reg"
             edit.write(reg)
-            status, output = self.wine(regedit, "/S", r"C:\changes.reg")
-            reg.unlink()
-            if status != 0:
-                raise RuntimeError(f"{regedit} failed with {exit_status(status)}: {output}")
+            try:
+                self.tool(regedit, "/S", r"C:\changes.reg")
+            finally:
+                reg.unlink()
             self._edits[regedit] = RegEdit()
 
     def registry(self) -> Registry:
@@ -337,9 +347,7 @@ class Machine:
 
     def attrib(self, flags: str, path: str, recursive: bool = False) -> None:
         """Sets or clears file attributes as Windows' attrib does ("+r", "-h", ...)."""
-        status, output = self.wine("attrib", flags, path, *(["/s"] if recursive else []))
-        if status != 0:
-            raise RuntimeError(f"attrib {flags} {path} failed: {output}")
+        self.tool("attrib", flags, path, *(["/s"] if recursive else []))
 
     def tree(self, folder: str) -> dict[str, bytes]:
         """Every file below the folder, by its path below it written with "\\"."""
