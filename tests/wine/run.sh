@@ -16,7 +16,4 @@ export LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8
 if [ -s "$prefix.display" ]; then
   export DISPLAY=":$(head -n1 "$prefix.display")"
 fi
-case $1 in
-  *.exe | *.EXE) exec /usr/lib/wine/wine64 "$@" ;;
-  *) exec /usr/lib/wine/wine64 "$@" ;;
-esac
+exec /usr/lib/wine/wine64 "$@"
