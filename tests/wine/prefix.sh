@@ -17,12 +17,27 @@ if [ "$(id -u)" -eq 0 ]; then
   wine_user_become "$0" "$@"
 fi
 
+# started PID: when the process began, in clock ticks since boot. With its number this names the
+# process alone: once a process has ended, its number goes to the next one started.
+started() {
+  local stat
+  stat=$(cat "/proc/$1/stat" 2>/dev/null) || return 0
+  # Field 22 of the line, counted after the command's name, which may hold spaces.
+  cut -d' ' -f20 <<<"${stat##*) }"
+}
+
 stop() {
   if [ -d "$prefix" ]; then
     WINEPREFIX=$prefix wineserver -k 2>/dev/null || true
   fi
   if [ -f "$prefix.xvfb.pid" ]; then
-    kill "$(cat "$prefix.xvfb.pid")" 2>/dev/null || true
+    # An X server that ended on its own has left its number to another process, perhaps a test's
+    # wineserver: only the process that began when the server began is ended.
+    local pid since
+    read -r pid since <"$prefix.xvfb.pid"
+    if [ -n "$since" ] && [ "$(started "$pid")" = "$since" ]; then
+      kill "$pid" 2>/dev/null || true
+    fi
     rm -f "$prefix.xvfb.pid" "$prefix.display"
   fi
 }
@@ -37,7 +52,7 @@ case $action in
     # each time its last client left would refuse the clients that connected meanwhile.
     Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset 3>"$prefix.display" \
       >/dev/null 2>&1 &
-    echo $! >"$prefix.xvfb.pid"
+    echo "$! $(started $!)" >"$prefix.xvfb.pid"
     for _ in $(seq 50); do
       [ -s "$prefix.display" ] && break
       sleep 0.1
