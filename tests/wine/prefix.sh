@@ -47,11 +47,7 @@ case $action in
     stop
     rm -rf "$prefix"
     mkdir -p "$(dirname "$prefix")"
-    # -displayfd lets the server pick a free display, so parallel builds never collide. Every copy
-    # of the prefix shows its windows here, their programs coming and going: a server that reset
-    # each time its last client left would refuse the clients that connected meanwhile.
-    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset 3>"$prefix.display" \
-      >/dev/null 2>&1 &
+    "$here/screen.sh" 3 3>"$prefix.display" >/dev/null 2>&1 &
     echo "$! $(started $!)" >"$prefix.xvfb.pid"
     for _ in $(seq 50); do
       [ -s "$prefix.display" ] && break

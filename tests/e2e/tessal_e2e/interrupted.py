@@ -249,8 +249,8 @@ class Interrupted:
         return s
 
     def release(self, s: Scenario, failures_before: int) -> None:
-        """Stops the machine; removes it unless a check failed on it."""
-        s.machine.stop()
+        """Shuts the machine down; removes it unless a check failed on it."""
+        s.machine.shut_down()
         if self.check.failures > failures_before:
             self.kept.append(s.machine.prefix)
         else:

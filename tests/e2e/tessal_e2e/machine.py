@@ -24,6 +24,7 @@ from .runs import Run
 REPO = pathlib.Path(__file__).resolve().parents[3]
 SAMPLE = REPO / "sample"
 PREFIX_SH = REPO / "tests" / "wine" / "prefix.sh"
+SCREEN_SH = REPO / "tests" / "wine" / "screen.sh"
 REGISTER_ODBC_SH = REPO / "tests" / "odbc_driver" / "register.sh"
 WINE = "/usr/lib/wine/wine64"
 
@@ -163,6 +164,7 @@ class Machine:
         self._native_first: list[str] = []  # DLLs that Wine takes from the search path first
         self._debug = "-all"  # Wine's debug channels
         self._environment: dict[str, str] = {}  # for the programs that run on the machine
+        self._screen: subprocess.Popen | None = None  # an X server of the machine's own
 
     # Making, copying and removing prefixes.
 
@@ -185,9 +187,10 @@ class Machine:
         display = pathlib.Path(f"{prefix}.display").read_text().split()[0]
         return cls(prefix, display, mbdriver, windows)
 
-    def copy(self, prefix: pathlib.Path) -> Machine:
-        """A machine in the same state as this one, on the same display. The copy has a wineserver
-        of its own: Wine keys its server by the prefix folder."""
+    def copy(self, prefix: pathlib.Path, own_screen: bool = False) -> Machine:
+        """A machine in the same state as this one. The copy has a wineserver of its own: Wine
+        keys its server by the prefix folder. It shows its windows on this machine's display, or
+        with own_screen on an X server of its own (see show_on_own_screen)."""
         self.stop()
         prefix = pathlib.Path(prefix).resolve()
         # A copy left by an earlier run that was killed may still have its server.
@@ -195,7 +198,25 @@ class Machine:
         shutil.rmtree(prefix, ignore_errors=True)
         prefix.parent.mkdir(parents=True, exist_ok=True)
         copy_prefix(self.prefix, prefix)
-        return Machine(prefix, self.display, self.mbdriver, self.windows)
+        machine = Machine(prefix, self.display, self.mbdriver, self.windows)
+        if own_screen:
+            machine.show_on_own_screen()
+        return machine
+
+    def show_on_own_screen(self) -> None:
+        """Starts an X server for this machine's windows alone, as every Windows machine has a
+        screen of its own: mbdriver tells a box's icon by its pixels, and the boxes of two
+        machines on one screen lie over each other. The server ends with the machine, or with
+        the thread that started it if that ends first."""
+        ready, write = os.pipe()
+        self._screen = subprocess.Popen(
+            ["setpriv", "--pdeathsig", "TERM", str(SCREEN_SH), str(write)], pass_fds=(write,),
+            stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        os.close(write)
+        with open(ready, encoding="ascii") as display:
+            self.display = display.readline().strip()
+        if not self.display:
+            raise RuntimeError(f"Xvfb gave no display: {exit_status(self._screen.wait())}")
 
     def destroy(self) -> None:
         """Stops the prefix's wineserver and its X server (if it has one) and removes it."""
@@ -203,8 +224,8 @@ class Machine:
         shutil.rmtree(self.prefix, ignore_errors=True)
 
     def discard(self) -> None:
-        """Stops and removes a copy; the X server belongs to the machine it was copied from."""
-        self.stop()
+        """Shuts a copy down and removes it."""
+        self.shut_down()
         shutil.rmtree(self.prefix, ignore_errors=True)
 
     # Wine processes.
@@ -273,6 +294,14 @@ class Machine:
             env = self.environment()
             subprocess.run(["wineserver", "-k"], env=env, stderr=subprocess.DEVNULL, check=False)
             subprocess.run(["wineserver", "-w"], env=env, stderr=subprocess.DEVNULL, check=False)
+
+    def shut_down(self) -> None:
+        """Stops the prefix and ends the machine's own X server if it has one; the prefix stays."""
+        self.stop()
+        if self._screen is not None:
+            self._screen.terminate()
+            self._screen.wait()
+            self._screen = None
 
     # The registry.
 

@@ -166,7 +166,7 @@ class Scenario:
             print(f"FAILED [{self.name}]: {self.check.failures} checks; the machine is kept in "
                   f"{self.machine.prefix}, the logs in {self.folder}")
             for machine in [self.machine, *self.twins]:
-                machine.stop()
+                machine.shut_down()
             return 1
         for machine in [self.machine, *self.twins]:
             machine.discard()

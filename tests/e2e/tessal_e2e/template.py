@@ -47,7 +47,7 @@ def exists(work: pathlib.Path) -> bool:
 
 def copy(work: pathlib.Path, prefix: pathlib.Path, mbdriver: pathlib.Path,
          windows: Windows) -> Machine:
-    """A copy of the template at prefix."""
+    """A copy of the template at prefix, with a screen of its own."""
     if not exists(work):
         raise SystemExit(f"no template machine in {work}: make it with the template action")
-    return Machine.existing(work / "template", mbdriver, windows).copy(prefix)
+    return Machine.existing(work / "template", mbdriver, windows).copy(prefix, own_screen=True)
