@@ -26,6 +26,20 @@ started() {
   cut -d' ' -f20 <<<"${stat##*) }"
 }
 
+# tool COMMAND...: runs one of Windows' own tools on the prefix. Its output goes to a file, with
+# Wine's errors and the processes it started and ended, and is shown only if it fails: a tool that
+# fails on a fresh prefix says nothing under the tests' usual WINEDEBUG=-all.
+tool() {
+  local status=0
+  WINEDEBUG=-all,err+all,+process "$here/run.sh" "$prefix" "$@" >"$prefix.tool" 2>&1 || status=$?
+  if [ "$status" -ne 0 ]; then
+    echo "$* failed with status $status:" >&2
+    cat "$prefix.tool" >&2
+    exit 1
+  fi
+  rm -f "$prefix.tool"
+}
+
 stop() {
   if [ -d "$prefix" ]; then
     WINEPREFIX=$prefix wineserver -k 2>/dev/null || true
@@ -53,20 +67,17 @@ case $action in
       [ -s "$prefix.display" ] && break
       sleep 0.1
     done
-    "$here/run.sh" "$prefix" wineboot -i >/dev/null 2>&1
+    tool wineboot -i
     # Without these the Japanese texts of the message boxes render as empty boxes.
     for face in "MS Shell Dlg" "MS Shell Dlg 2" "MS UI Gothic" "ＭＳ Ｐゴシック" "ＭＳ ゴシック"; do
-      "$here/run.sh" "$prefix" reg add \
-        'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontSubstitutes' \
-        /v "$face" /t REG_SZ /d IPAGothic /f >/dev/null 2>&1
+      tool reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontSubstitutes' \
+        /v "$face" /t REG_SZ /d IPAGothic /f
     done
     # Xvfb runs no window manager: Wine draws the title bars itself, so pictures show the caption.
-    "$here/run.sh" "$prefix" reg add 'HKCU\Software\Wine\X11 Driver' \
-      /v Decorated /t REG_SZ /d N /f >/dev/null 2>&1
+    tool reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /t REG_SZ /d N /f
     # Nor does it confirm that a window is gone: unmanaged windows spare Wine its 2 s wait for that
     # after every message box.
-    "$here/run.sh" "$prefix" reg add 'HKCU\Software\Wine\X11 Driver' \
-      /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
+    tool reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f
     WINEPREFIX=$prefix wineserver -w
     ;;
   cleanup)
