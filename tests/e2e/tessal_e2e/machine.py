@@ -187,10 +187,9 @@ class Machine:
         display = pathlib.Path(f"{prefix}.display").read_text().split()[0]
         return cls(prefix, display, mbdriver, windows)
 
-    def copy(self, prefix: pathlib.Path, own_screen: bool = False) -> Machine:
-        """A machine in the same state as this one. The copy has a wineserver of its own: Wine
-        keys its server by the prefix folder. It shows its windows on this machine's display, or
-        with own_screen on an X server of its own (see show_on_own_screen)."""
+    def copy(self, prefix: pathlib.Path) -> Machine:
+        """A machine in the same state as this one, on the same display. The copy has a wineserver
+        of its own: Wine keys its server by the prefix folder."""
         self.stop()
         prefix = pathlib.Path(prefix).resolve()
         # A copy left by an earlier run that was killed may still have its server.
@@ -198,10 +197,7 @@ class Machine:
         shutil.rmtree(prefix, ignore_errors=True)
         prefix.parent.mkdir(parents=True, exist_ok=True)
         copy_prefix(self.prefix, prefix)
-        machine = Machine(prefix, self.display, self.mbdriver, self.windows)
-        if own_screen:
-            machine.show_on_own_screen()
-        return machine
+        return Machine(prefix, self.display, self.mbdriver, self.windows)
 
     def show_on_own_screen(self) -> None:
         """Starts an X server for this machine's windows alone, as every Windows machine has a

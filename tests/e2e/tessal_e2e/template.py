@@ -50,4 +50,6 @@ def copy(work: pathlib.Path, prefix: pathlib.Path, mbdriver: pathlib.Path,
     """A copy of the template at prefix, with a screen of its own."""
     if not exists(work):
         raise SystemExit(f"no template machine in {work}: make it with the template action")
-    return Machine.existing(work / "template", mbdriver, windows).copy(prefix, own_screen=True)
+    machine = Machine.existing(work / "template", mbdriver, windows).copy(prefix)
+    machine.show_on_own_screen()
+    return machine
