@@ -34,7 +34,7 @@ class Checks:
         exit code."""
         for error in run.errors:
             self.fail(f"{what}: mbdriver: {error}")
-        self.equal(f"{what}: exit code", exit_code, run.exit_code)
+        self.equal(f"{what}: exit code{run.unlogged_end()}", exit_code, run.exit_code)
         shown = "\n    ".join(map(str, run.boxes))
         if len(boxes) != len(run.boxes):
             self.fail(f"{what}: {len(boxes)} boxes expected, {len(run.boxes)} shown:\n    {shown}")

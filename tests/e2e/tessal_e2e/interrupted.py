@@ -292,8 +292,8 @@ class Interrupted:
             before, trees_before = s.machine.registry(), s.trees()
             dist = s.machine.tree(DIST)
             paths = self.paths(s)
-            log = s.folder / "clean.log"
-            process = s.machine.start(s.setup, log, answers=("yes",))
+            log, output = s.folder / "clean.log", s.folder / "clean.out"
+            process = s.machine.start(s.setup, log, output, answers=("yes",))
             phases = self.phases()
             seen: dict[str, float] = {}
             while process.poll() is None:
@@ -302,7 +302,7 @@ class Interrupted:
                     if phase not in seen and began(sizes, boxes):
                         seen[phase] = now
                 time.sleep(0.001)
-            run = Run.from_log(process.wait(), log)
+            run = Run.from_log(process.wait(), log, output)
             s.check_completion("clean run", run)
             after = s.machine.registry()
             path = before.value(ENVIRONMENT_KEY, "Path")
@@ -345,7 +345,7 @@ class Interrupted:
             for error in run.errors:
                 self.check.fail(f"{what}: mbdriver: {error}")
             clean_boxes = of_completion(s.odbc)
-            self.check.equal(f"{what}: exit code", KILLED, run.exit_code)
+            self.check.equal(f"{what}: exit code{run.unlogged_end()}", KILLED, run.exit_code)
             self.check.true(f"{what}: boxes {run.boxes}", run.boxes == clean_boxes[:len(run.boxes)])
 
             states = self.check_files(s, what)
@@ -368,7 +368,7 @@ class Interrupted:
             self.release(s, failures)
 
     def killed_run(self, s: Scenario, moment: Moment) -> Run:
-        log = s.folder / "killed.log"
+        log, output = s.folder / "killed.log", s.folder / "killed.out"
         trigger = s.folder / "kill"
         trigger.unlink(missing_ok=True)
         options = {}
@@ -376,7 +376,7 @@ class Interrupted:
             options["kill_on"] = trigger
         if moment.at_once:
             trigger.touch()
-        process = s.machine.start(s.setup, log, answers=moment.answers,
+        process = s.machine.start(s.setup, log, output, answers=moment.answers,
                                   kill_after=moment.kill_after, kill_on_change=moment.key,
                                   **options)
         if moment.watch is not None:
@@ -388,7 +388,7 @@ class Interrupted:
                 elif boxes >= 2:
                     trigger.touch()  # missed: the run waits at its last box
                 time.sleep(0.001)
-        return Run.from_log(process.wait(timeout=120), log)
+        return Run.from_log(process.wait(timeout=120), log, output)
 
     def check_files(self, s: Scenario, what: str) -> list[int]:
         """Each file's state; a file in no state that keeps its content fails the check."""
@@ -482,7 +482,8 @@ class Interrupted:
         first = any(before.value(ENVIRONMENT_KEY, name) !=
                     reference.registry.value(ENVIRONMENT_KEY, name)
                     for name in ("CATALINA_HOME", "CLASSPATH", "JAVA_HOME", "Path"))
-        run = s.machine.run(s.setup, s.folder / "second.log", answers=("yes",))
+        run = s.machine.run(s.setup, s.folder / "second.log", answers=("yes",),
+                            output=s.folder / "second.out")
         s.check_completion(f"{what}, second run", run, first)
         registry = s.machine.registry()
         for difference in reference.registry.differences(registry, VOLATILE_KEYS):

@@ -485,4 +485,4 @@ class Machine:
         """Runs the program under mbdriver, which answers its boxes with answers in order and
         every OK box after them; arguments go to the program."""
         process = self.start(program, log, **options)
-        return Run.from_log(process.wait(timeout=180), log)
+        return Run.from_log(process.wait(timeout=180), log, options.get("output"))

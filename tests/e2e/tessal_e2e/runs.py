@@ -26,18 +26,22 @@ class Box:
 class Run:
     """One run of a program under mbdriver: the boxes it showed, in order, and how it ended.
     killed is set for a run that mbdriver killed as asked: the milliseconds from the first answer
-    to the kill, -1 for a kill before any answer."""
+    to the kill, -1 for a kill before any answer. ended says whether mbdriver logged the end;
+    printed is what the run's processes printed, Wine's messages among it, if it was kept."""
     exit_code: int
     boxes: list[Box]
     errors: list[str]
     killed: int | None = None
+    ended: bool = False
+    printed: str | None = None
 
     @classmethod
-    def from_log(cls, exit_code: int, log: pathlib.Path) -> Run:
+    def from_log(cls, exit_code: int, log: pathlib.Path,
+                 output: pathlib.Path | None = None) -> Run:
         """The run that mbdriver logged, which ended with exit_code. The program's own exit code,
         which mbdriver logs whole, wins: a Linux process's status keeps only its low 8 bits, and
         3010 would come back as 194."""
-        boxes, errors, killed = [], [], None
+        boxes, errors, killed, ended = [], [], None, False
         text = log.read_text(encoding="utf-8") if log.exists() else ""
         for line in text.splitlines():
             record = json.loads(line)
@@ -46,10 +50,22 @@ class Run:
             elif "error" in record:
                 errors.append(record["error"])
             elif "killed" in record:
-                killed = -1 if record["killed"] is None else record["killed"]
+                killed, ended = -1 if record["killed"] is None else record["killed"], True
             elif "exit" in record:
-                exit_code = record["exit"]
-        return cls(exit_code, boxes, errors, killed)
+                exit_code, ended = record["exit"], True
+        printed = None
+        if output is not None and output.exists():
+            printed = output.read_text(encoding="utf-8", errors="replace")
+        return cls(exit_code, boxes, errors, killed, ended, printed)
+
+    def unlogged_end(self) -> str:
+        """For a report of a wrong exit code: nothing if mbdriver logged how the program ended;
+        otherwise the code is mbdriver's own or its Wine process's status, and the end of what
+        the run printed says more."""
+        if self.ended:
+            return ""
+        printed = "not kept" if self.printed is None else repr(self.printed[-2000:])
+        return f" (mbdriver logged no end of the program; what the run printed: {printed})"
 
 
 def wait_for_box(log: pathlib.Path, timeout: float = 60) -> bool:
