@@ -26,7 +26,9 @@ SAMPLE = REPO / "sample"
 PREFIX_SH = REPO / "tests" / "wine" / "prefix.sh"
 SCREEN_SH = REPO / "tests" / "wine" / "screen.sh"
 REGISTER_ODBC_SH = REPO / "tests" / "odbc_driver" / "register.sh"
-WINE = "/usr/lib/wine/wine64"
+# wine64 without address randomization, as tests/wine/run.sh starts it and for the same reason: a
+# randomly placed heap may take the address of Windows' shared user data, and Wine then exits.
+WINE = ("setarch", "--addr-no-randomize", "/usr/lib/wine/wine64")
 
 X11_DRIVER_KEY = r"HKEY_CURRENT_USER\Software\Wine\X11 Driver"
 WINE_DEBUG_KEY = r"HKEY_CURRENT_USER\Software\Wine\Debug"
@@ -266,7 +268,7 @@ class Machine:
         env = self.environment()
         env["WINEDEBUG"] += debug
         with tempfile.TemporaryFile() as output:
-            result = subprocess.run([WINE, *args], env=env, timeout=timeout,
+            result = subprocess.run([*WINE, *args], env=env, timeout=timeout,
                                     stdin=subprocess.DEVNULL, stdout=output, stderr=output)
             output.seek(0)
             return result.returncode, output.read().decode("utf-8", "replace")
@@ -281,7 +283,7 @@ class Machine:
 
     def start_wine(self, *args: str) -> subprocess.Popen:
         """Starts a Windows program and returns at once."""
-        return subprocess.Popen([WINE, *args], env=self.environment(), stdin=subprocess.DEVNULL,
+        return subprocess.Popen([*WINE, *args], env=self.environment(), stdin=subprocess.DEVNULL,
                                 stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
 
     def stop(self) -> None:
@@ -447,7 +449,7 @@ class Machine:
         """The command that runs the program under mbdriver. The arguments reach the program each
         quoted; a line reaches it as it is, after them. With a station, the program runs in a
         window station of that name that no one sees."""
-        command = [WINE, str(self.mbdriver), "--log", windows_path(log), "--timeout", str(timeout)]
+        command = [*WINE, str(self.mbdriver), "--log", windows_path(log), "--timeout", str(timeout)]
         if answers:
             command += ["--answers", ",".join(answers)]
         if shots is not None:
